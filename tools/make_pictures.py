@@ -42,8 +42,8 @@ VGA = [
 ]
 NAVY, SILVER, YELLOW, BLUE, WHITE = 4, 7, 11, 12, 15
 
-# The dialogs' ground is the light grey of a 16-bit desktop, so the logo's
-# palette carries that grey where VGA has its silver.
+# The logo sits on the dialogs' light grey, which is no VGA colour, so its
+# palette carries that grey in place of VGA's silver.
 DIALOG_GREY = (198, 195, 198)
 LOGO_PALETTE = VGA[:SILVER] + [DIALOG_GREY] + VGA[SILVER + 1:]
 
@@ -198,15 +198,6 @@ def write(path, data):
 
 # --------------------------------------------------------------------------
 # Drawing helpers
-
-def majority_downsample(indices, factor, count=16):
-    """Each output pixel takes the index that covers most of its block, so the
-    small pictures stay in their few flat colours instead of blending."""
-    h, w = indices.shape[0] // factor, indices.shape[1] // factor
-    blocks = indices.reshape(h, factor, w, factor).transpose(0, 2, 1, 3).reshape(h, w, -1)
-    counts = np.stack([(blocks == c).sum(axis=2) for c in range(count)], axis=2)
-    return counts.argmax(axis=2).astype(np.uint8)
-
 
 def box_downsample(rgb, factor):
     h, w = rgb.shape[0] // factor, rgb.shape[1] // factor
