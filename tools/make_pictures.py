@@ -342,28 +342,28 @@ def draw_bear(draw, ox, oy, u, fur, fur_dark, fur_light, nose, bow, bow_dark, ey
     def polygon(points, fill):
         draw.polygon([(ox + x * u, oy + y * u) for x, y in points], fill=fill)
 
+    def stuffed(cx, cy, rx, ry):
+        """A rounded piece of fur with its darker seam around it."""
+        ellipse(cx, cy, rx, ry, fur_dark)
+        ellipse(cx, cy, rx - 1, ry - 1, fur)
+
     # legs and feet behind the body
     for side in (-1, 1):
-        ellipse(20 + side * 9, 42, 7.5, 6, fur_dark)
-        ellipse(20 + side * 9, 42, 6.5, 5, fur)
+        stuffed(20 + side * 9, 42, 7.5, 6)
         ellipse(20 + side * 9.5, 43, 4, 3.5, fur_light)
     # body
-    ellipse(20, 32, 12.5, 12, fur_dark)
-    ellipse(20, 32, 11.5, 11, fur)
+    stuffed(20, 32, 12.5, 12)
     ellipse(20, 34, 7, 7.5, fur_light)
     # arms
     for side in (-1, 1):
-        ellipse(20 + side * 13, 31, 4.5, 7.5, fur_dark)
-        ellipse(20 + side * 13, 31, 3.5, 6.5, fur)
+        stuffed(20 + side * 13, 31, 4.5, 7.5)
         ellipse(20 + side * 13.5, 35, 2.5, 2.5, fur_light)
     # ears
     for side in (-1, 1):
-        ellipse(20 + side * 9.5, 5.5, 5, 5, fur_dark)
-        ellipse(20 + side * 9.5, 5.5, 4, 4, fur)
+        stuffed(20 + side * 9.5, 5.5, 5, 5)
         ellipse(20 + side * 9.5, 5.5, 2.3, 2.3, fur_light)
     # head
-    ellipse(20, 12.5, 11.5, 10, fur_dark)
-    ellipse(20, 12.5, 10.5, 9, fur)
+    stuffed(20, 12.5, 11.5, 10)
     ellipse(20, 16.5, 5.5, 4.2, fur_light)
     ellipse(20, 14.7, 2.2, 1.6, nose)
     polygon([(19.6, 15.5), (20.4, 15.5), (20.4, 17.8), (19.6, 17.8)], nose)

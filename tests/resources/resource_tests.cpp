@@ -294,12 +294,20 @@ struct CursorGroupEntry {
 };
 #pragma pack(pop)
 
+// The one entry of a group that must hold exactly one image.
+template <typename Entry>
+::testing::AssertionResult OnlyEntry(const std::string& group, Entry& entry)
+{
+    if (group.size() != 6 + sizeof entry)
+        return ::testing::AssertionFailure() << "group of " << group.size() << " bytes";
+    memcpy(&entry, group.data() + 6, sizeof entry);
+    return ::testing::AssertionSuccess();
+}
+
 TEST_F(Pictures, IconIsOne32PixelImageInTheStandardSixteenColours)
 {
-    std::string group = Bytes(RT_GROUP_ICON, IDI_SAVER);
-    ASSERT_EQ(group.size(), 6 + sizeof(GroupEntry));
     GroupEntry entry;
-    memcpy(&entry, group.data() + 6, sizeof entry);
+    ASSERT_TRUE(OnlyEntry(Bytes(RT_GROUP_ICON, IDI_SAVER), entry));
     EXPECT_EQ(entry.width, 32);
     EXPECT_EQ(entry.height, 32);
     EXPECT_EQ(entry.colours, 16);
@@ -355,10 +363,8 @@ TEST_F(Pictures, ShellShowsTheSaverIconForTheFile)
 
 TEST_F(Pictures, LinkCursorHasItsHotSpotOnTheWhiteFingertip)
 {
-    std::string group = Bytes(RT_GROUP_CURSOR, IDR_LINK_CURSOR);
-    ASSERT_EQ(group.size(), 6 + sizeof(CursorGroupEntry));
     CursorGroupEntry entry;
-    memcpy(&entry, group.data() + 6, sizeof entry);
+    ASSERT_TRUE(OnlyEntry(Bytes(RT_GROUP_CURSOR, IDR_LINK_CURSOR), entry));
     EXPECT_EQ(entry.width, 32);
     EXPECT_EQ(entry.bitCount, 1);
 
