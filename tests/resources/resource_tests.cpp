@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,12 +48,6 @@ protected:
         if (bytes.size() >= sizeof header)
             memcpy(&header, bytes.data(), sizeof header);
         return header;
-    }
-
-    static Rgb PaletteEntry(const std::string& bitmap, int index)
-    {
-        const unsigned char* quad = reinterpret_cast<const unsigned char*>(bitmap.data()) + 40 + 4 * index;
-        return {quad[2], quad[1], quad[0]};
     }
 
     static HMODULE module;
@@ -106,6 +101,25 @@ std::vector<std::string> Expected(const char* const* rows, int height)
     return std::vector<std::string>(rows, rows + height);
 }
 
+// 0xRRGGBB of a palette entry, named by its hex digit as in the expected rows.
+DWORD PaletteColour(const std::string& bitmap, char digit)
+{
+    const auto* quad = reinterpret_cast<const unsigned char*>(bitmap.data()) + 40 +
+                       4 * std::stoi(std::string(1, digit), nullptr, 16);
+    return (quad[2] << 16) | (quad[1] << 8) | quad[0];
+}
+
+std::map<DWORD, int> ColourCounts(const std::string& bitmap, const std::vector<std::string>& rows)
+{
+    std::map<DWORD, int> counts;
+    for (const std::string& row : rows)
+        for (char digit : row)
+            ++counts[PaletteColour(bitmap, digit)];
+    return counts;
+}
+
+const DWORD kDialogGrey = 0xC6C3C6, kYellow = 0xFFFF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
 TEST_F(Pictures, EveryPictureIsStoredUnderGerman)
 {
     for (int id : {IDB_LOGO, IDB_BEAR, IDB_BANNER, IDB_WORLD_MAP, IDB_BEAR_TEXTURE})
@@ -149,19 +163,16 @@ TEST_F(Pictures, LogoDecodesToTheMonogramInItsFourColours)
     ASSERT_TRUE(DecodeRle4(bytes.substr(40 + 64), 61, 30, rows));
     EXPECT_EQ(rows, Expected(kExpectedLogoRows, 30));
 
-    auto colour = [&](int x, int y) { return PaletteEntry(bytes, std::stoi(rows[y].substr(x, 1), nullptr, 16)); };
-    auto is = [](Rgb c, Rgb want) { return c.r == want.r && c.g == want.g && c.b == want.b; };
-    const Rgb grey{198, 195, 198}, yellow{255, 255, 0}, blue{0, 0, 255}, white{255, 255, 255};
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 61; ++x) {
-            Rgb c = colour(x, y);
-            EXPECT_TRUE(is(c, grey) || is(c, yellow) || is(c, blue) || is(c, white)) << x << "," << y;
-        }
-    EXPECT_TRUE(is(colour(0, 0), grey));      // ground in the corner above the arch
-    EXPECT_TRUE(is(colour(30, 0), blue));     // rim at the top of the arch
-    EXPECT_TRUE(is(colour(20, 20), white));   // field inside the left glyph
-    EXPECT_TRUE(is(colour(40, 20), yellow));  // bowl field
-    EXPECT_TRUE(is(colour(40, 5), white));    // quarter field, upper right
+    std::map<DWORD, int> counts = ColourCounts(bytes, rows);
+    EXPECT_EQ(counts.size(), 4u);
+    for (DWORD c : {kDialogGrey, kYellow, kBlue, kWhite})
+        EXPECT_GT(counts[c], 0) << std::hex << c;
+    auto at = [&](int x, int y) { return PaletteColour(bytes, rows[y][x]); };
+    EXPECT_EQ(at(0, 0), kDialogGrey);  // corner above the arch
+    EXPECT_EQ(at(30, 0), kBlue);       // rim at the top of the arch
+    EXPECT_EQ(at(20, 20), kWhite);     // field inside the left glyph
+    EXPECT_EQ(at(40, 20), kYellow);    // bowl field
+    EXPECT_EQ(at(40, 5), kWhite);      // quarter field, upper right
 }
 
 TEST_F(Pictures, BannerDecodesToTheNameInBlueOnYellow)
@@ -171,16 +182,10 @@ TEST_F(Pictures, BannerDecodesToTheNameInBlueOnYellow)
     ASSERT_TRUE(DecodeRle4(bytes.substr(40 + 64), 250, 19, rows));
     EXPECT_EQ(rows, Expected(kExpectedBannerRows, 19));
 
-    int blue = 0;
-    for (const std::string& row : rows)
-        for (char index : row) {
-            Rgb c = PaletteEntry(bytes, std::stoi(std::string(1, index), nullptr, 16));
-            bool isYellow = c.r == 255 && c.g == 255 && c.b == 0;
-            bool isBlue = c.r == 0 && c.g == 0 && c.b == 255;
-            EXPECT_TRUE(isYellow || isBlue);
-            blue += isBlue;
-        }
-    EXPECT_GT(blue, 250 * 19 / 10);  // letters, not an empty yellow strip
+    std::map<DWORD, int> counts = ColourCounts(bytes, rows);
+    EXPECT_EQ(counts.size(), 2u);
+    EXPECT_GT(counts[kYellow], counts[kBlue]);
+    EXPECT_GT(counts[kBlue], 250 * 19 / 10);  // letters, not an empty yellow strip
 }
 
 // The bitmap as the system itself decodes it for a dialog's picture control,
@@ -199,12 +204,8 @@ void ExpectSystemDecodes(HMODULE module, int id, const std::string& bitmap, cons
     DeleteObject(loaded);
     int wrong = 0;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const auto* quad = reinterpret_cast<const unsigned char*>(bitmap.data()) + 40 +
-                               4 * std::stoi(std::string(1, expected[y][x]), nullptr, 16);
-            DWORD want = (quad[2] << 16) | (quad[1] << 8) | quad[0];
-            wrong += (pixels[y * width + x] & 0xFFFFFF) != want;
-        }
+        for (int x = 0; x < width; ++x)
+            wrong += (pixels[y * width + x] & 0xFFFFFF) != PaletteColour(bitmap, expected[y][x]);
     EXPECT_EQ(wrong, 0);
 }
 
@@ -214,26 +215,22 @@ TEST_F(Pictures, SystemDecodesTheRunLengthCodedPicturesAsIntended)
     ExpectSystemDecodes(module, IDB_BANNER, Bytes(RT_BITMAP, IDB_BANNER), kExpectedBannerRows, 250, 19);
 }
 
-class Texture {
-public:
-    Texture(const std::string& bitmap, int width) : bytes_(bitmap), width_(width) {}
-    // x from the left, row as stored (0 is the bottom of the picture)
+// A texel of a 24-bit texture: x from the left, row as stored (0 is the bottom).
+struct Texture {
+    std::string bytes;
+    int width;
     Rgb At(int x, int row) const
     {
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data()) + 40 + 3 * (row * width_ + x);
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + 40 + 3 * (row * width + x);
         return {p[2], p[1], p[0]};
     }
-
-private:
-    std::string bytes_;
-    int width_;
 };
 
 bool Ocean(Rgb c) { return c.b > c.r + 10 && c.b > c.g + 10; }
 
 TEST_F(Pictures, BearTextureHasAPlainBorderAndIsStoredUprightUnmirrored)
 {
-    Texture t(Bytes(RT_BITMAP, IDB_BEAR_TEXTURE), 128);
+    Texture t{Bytes(RT_BITMAP, IDB_BEAR_TEXTURE), 128};
     for (int i = 0; i < 128; ++i)
         for (Rgb c : {t.At(i, 0), t.At(i, 127), t.At(0, i), t.At(127, i)})
             ASSERT_TRUE(c.r == 0 && c.g == 220 && c.b == 255) << i;
@@ -257,7 +254,7 @@ TEST_F(Pictures, BearTextureHasAPlainBorderAndIsStoredUprightUnmirrored)
 
 TEST_F(Pictures, WorldMapRunsFromSouthernIceWithThePrimeMeridianInTheMiddle)
 {
-    Texture map(Bytes(RT_BITMAP, IDB_WORLD_MAP), 256);
+    Texture map{Bytes(RT_BITMAP, IDB_WORLD_MAP), 256};
     auto at = [&](double longitude, double latitude) {
         return map.At(static_cast<int>((longitude + 180) / 360 * 256), static_cast<int>((latitude + 90) / 180 * 128));
     };
@@ -320,14 +317,11 @@ TEST_F(Pictures, IconIsOne32PixelImageInTheStandardSixteenColours)
     EXPECT_EQ(h.biWidth, 32);
     EXPECT_EQ(h.biHeight, 64);  // colour image and mask
     EXPECT_EQ(h.biBitCount, 4);
-    const Rgb vga[16] = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
-                         {0, 0, 128},   {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
-                         {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-                         {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-    for (int i = 0; i < 16; ++i) {
-        Rgb c = PaletteEntry(image, i);
-        EXPECT_TRUE(c.r == vga[i].r && c.g == vga[i].g && c.b == vga[i].b) << i;
-    }
+    const DWORD vga[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                           0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                           0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(PaletteColour(image, "0123456789ABCDEF"[i]), vga[i]) << i;
 
     HICON icon = LoadIconA(module, MAKEINTRESOURCEA(IDI_SAVER));
     EXPECT_NE(icon, nullptr);
