@@ -96,9 +96,18 @@ HMODULE Pictures::module = nullptr;
     return ::testing::AssertionFailure() << "no end of bitmap";
 }
 
-std::vector<std::string> Expected(const char* const* rows, int height)
+// Decodes the pixel data behind the 16-entry palette and compares it with the
+// generator's rows.
+::testing::AssertionResult DecodesToExpected(const std::string& bitmap, const char* const* expected,
+                                             int width, int height, std::vector<std::string>& rows)
 {
-    return std::vector<std::string>(rows, rows + height);
+    ::testing::AssertionResult decoded = DecodeRle4(bitmap.substr(40 + 64), width, height, rows);
+    if (!decoded)
+        return decoded;
+    for (int y = 0; y < height; ++y)
+        if (rows[y] != expected[y])
+            return ::testing::AssertionFailure() << "row " << y << ": " << rows[y];
+    return ::testing::AssertionSuccess();
 }
 
 // 0xRRGGBB of a palette entry, named by its hex digit as in the expected rows.
@@ -160,8 +169,7 @@ TEST_F(Pictures, LogoDecodesToTheMonogramInItsFourColours)
 {
     std::string bytes = Bytes(RT_BITMAP, IDB_LOGO);
     std::vector<std::string> rows;
-    ASSERT_TRUE(DecodeRle4(bytes.substr(40 + 64), 61, 30, rows));
-    EXPECT_EQ(rows, Expected(kExpectedLogoRows, 30));
+    ASSERT_TRUE(DecodesToExpected(bytes, kExpectedLogoRows, 61, 30, rows));
 
     std::map<DWORD, int> counts = ColourCounts(bytes, rows);
     EXPECT_EQ(counts.size(), 4u);
@@ -179,8 +187,7 @@ TEST_F(Pictures, BannerDecodesToTheNameInBlueOnYellow)
 {
     std::string bytes = Bytes(RT_BITMAP, IDB_BANNER);
     std::vector<std::string> rows;
-    ASSERT_TRUE(DecodeRle4(bytes.substr(40 + 64), 250, 19, rows));
-    EXPECT_EQ(rows, Expected(kExpectedBannerRows, 19));
+    ASSERT_TRUE(DecodesToExpected(bytes, kExpectedBannerRows, 250, 19, rows));
 
     std::map<DWORD, int> counts = ColourCounts(bytes, rows);
     EXPECT_EQ(counts.size(), 2u);
