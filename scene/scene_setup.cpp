@@ -1,0 +1,247 @@
+// One-time OpenGL set-up of the scene: pixel format, random parameters, lights,
+// material, fixed state, texture image, object table, star field and glyphs.
+#include "scene/scene.h"
+
+#include <mmsystem.h>
+#include <math.h>
+#include <stdlib.h>
+
+#include "host/host.h"
+#include "models/models.h"
+#include "resources/resource_ids.h"
+#include "settings/settings.h"
+
+static const float kOneIn255 = 1.0f / 255.0f;
+static const double kDegreesToRadians = 0.017453292519943295;
+static const GLuint kGlyphListBase = 1000;
+static const DWORD kGlyphCount = 255;  // codes 0 to 254: code 255 has no list
+static const float kGlyphExtrusion = 0.13f;
+static const float kStarRingRadius = 200.0f;
+
+static void ShowError(const char* text)
+{
+    MessageBoxA(nullptr, text, "Fehler", MB_OK | MB_ICONERROR);
+}
+
+float RandomFraction()
+{
+    return static_cast<float>(rand() % 255) * kOneIn255;
+}
+
+signed char RandomSign()
+{
+    return RandomFraction() >= 0.5f ? 1 : -1;
+}
+
+bool ChooseScenePixelFormat(HDC deviceContext)
+{
+    PIXELFORMATDESCRIPTOR request = {};
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER |
+                      PFD_GENERIC_ACCELERATED;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = static_cast<BYTE>(GetDeviceCaps(deviceContext, BITSPIXEL));
+    request.cDepthBits = 32;
+    request.iLayerType = PFD_MAIN_PLANE;
+    int format = ChoosePixelFormat(deviceContext, &request);
+    if (format == 0) {
+        ShowError("ChoosePixelFormat fehlgeschlagen!");
+        return false;
+    }
+    if (!SetPixelFormat(deviceContext, format, &request)) {
+        ShowError("SetPixelFormat fehlgeschlagen!");
+        return false;
+    }
+    return true;
+}
+
+void LoadTextureImage(int resource)
+{
+    TextureImage& image = sceneState.textureImage;
+    image.bitmap = static_cast<HBITMAP>(LoadImageA(hostState.instance, MAKEINTRESOURCEA(resource),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP description = {};
+    if (!image.bitmap || !GetObjectA(image.bitmap, sizeof description, &description)) {
+        ShowError("Fehler in LoadImage");
+        PostQuitMessage(1);
+    }
+    image.width = description.bmWidth;
+    image.height = description.bmHeight;
+    image.rows = description.bmBits;
+    if (!image.rows) {
+        ShowError("Fehler beim Laden der Bitmaps!");
+        PostQuitMessage(2);
+    }
+}
+
+void FillHalfCircleTables()
+{
+    for (int i = 0; i <= 30; ++i) {
+        double angle = 6 * i * kDegreesToRadians;
+        sceneState.halfCircleSin[i] = static_cast<float>(sin(angle));
+        sceneState.halfCircleCos[i] = static_cast<float>(cos(angle));
+    }
+}
+
+void CreateObjectTable()
+{
+    int number = saverSettings.Number;
+    free(sceneState.objects);
+    // A negative count asks for an impossible size, which must fail like any
+    // other allocation; a count of 0 is an empty table, not a failure.
+    long long bytes = static_cast<long long>(number) * 12;
+    sceneState.objects = bytes > 0 && bytes <= 0x7fffffff
+                             ? static_cast<float*>(malloc(static_cast<size_t>(bytes)))
+                             : nullptr;
+    if (number != 0 && !sceneState.objects) {
+        ShowError("Nicht gen\xfcgend Speicher vorhanden!");
+        PostQuitMessage(6);
+        return;
+    }
+    float smallest = 1.0f, largest = -2.0f;
+    for (int i = 0; i < 3 * number; ++i) {
+        float value;
+        if ((i + 1) % 3 != 0) {
+            float sign = RandomSign();
+            value = RandomFraction() * sign;
+        } else {
+            value = -static_cast<float>(rand() % 255) * kOneIn255;
+            if (value > largest)
+                largest = value;
+            if (value < smallest)
+                smallest = value;
+        }
+        sceneState.objects[i] = value;
+    }
+    sceneState.depthCentre = (smallest + largest) * 0.5f;
+}
+
+static void SetLight(GLenum light, GLenum parameter, float a, float b, float c, float d)
+{
+    const GLfloat values[4] = {a, b, c, d};
+    glLightfv(light, parameter, values);
+}
+
+static void SetLightModelAmbient(float a, float b, float c, float d)
+{
+    const GLfloat values[4] = {a, b, c, d};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, values);
+}
+
+static void SetCommonLights()
+{
+    SetLight(GL_LIGHT0, GL_DIFFUSE, 0.8f, 0.8f, 0.8f, 0);
+    SetLight(GL_LIGHT0, GL_SPECULAR, 1, 1, 1, 1);
+    SetLight(GL_LIGHT0, GL_POSITION, 0, 0, 0, 1);
+    SetLight(GL_LIGHT1, GL_DIFFUSE, 0.5f, 0.5f, 0.5f, 0);
+    SetLight(GL_LIGHT2, GL_DIFFUSE, 0.5f, 0.5f, 0.5f, 0);
+    SetLight(GL_LIGHT2, GL_SPECULAR, 0, 0.8f, 0.8f, 1);
+}
+
+static void SetKindLights()
+{
+    switch (sceneState.kind) {
+    case Logo:
+        SetLight(GL_LIGHT1, GL_SPECULAR, 0, 1, 0, 1);
+        SetLight(GL_LIGHT1, GL_POSITION, 10, 0, 0, 1);
+        SetLight(GL_LIGHT2, GL_POSITION, -10, 0, 0, 1);
+        SetLightModelAmbient(0, 0, 1, 0);
+        break;
+    case Bear:
+        SetLight(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
+        SetLight(GL_LIGHT1, GL_SPECULAR, 0, 0, 1, 1);
+        SetLight(GL_LIGHT1, GL_POSITION, 40, 5, 0, 1);
+        SetLight(GL_LIGHT2, GL_POSITION, -40, 5, 0, 1);
+        SetLightModelAmbient(0.8f, 0.8f, 0, 0);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        break;
+    case Satellite:
+        SetLight(GL_LIGHT1, GL_SPECULAR, 1, 0, 0, 1);
+        SetLight(GL_LIGHT1, GL_POSITION, 10, 0, 0, 1);
+        SetLight(GL_LIGHT2, GL_POSITION, -10, 0, 0, 1);
+        SetLightModelAmbient(0.8f, 0.8f, 0.8f, 0);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glDisable(GL_LINE_SMOOTH);
+        glPointSize(2.0f);
+        glDisable(GL_POINT_SMOOTH);
+        break;
+    case Sentence:
+        SetLight(GL_LIGHT1, GL_SPECULAR, 1, 0, 0, 1);
+        SetLight(GL_LIGHT1, GL_POSITION, 20, 0, 0, 1);
+        SetLight(GL_LIGHT2, GL_POSITION, -20, 0, 0, 1);
+        SetLightModelAmbient(1, 1, 1, 0);
+        break;
+    }
+}
+
+static void SetFixedState()
+{
+    const GLfloat specular[4] = {1, 1, 1, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 64.0f);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_LIGHT2);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_COLOR_MATERIAL);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
+}
+
+static void BuildGlyphLists()
+{
+    glListBase(kGlyphListBase);
+    sceneState.outlineFont = CreateFontA(
+        1, 0, 0, 0, saverSettings.Weight ? FW_BOLD : FW_NORMAL,
+        static_cast<DWORD>(saverSettings.Italic), FALSE, FALSE, DEFAULT_CHARSET,
+        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+        saverSettings.Font);
+    SelectObject(sceneState.deviceContext, sceneState.outlineFont);
+    if (!wglUseFontOutlinesA(sceneState.deviceContext, 0, kGlyphCount, kGlyphListBase, 0.0f,
+                             kGlyphExtrusion, WGL_FONT_POLYGONS, sceneState.glyphMetrics)) {
+        ShowError("wglUseFontOutlines fehlgeschlagen!");
+        ExitProcess(6);
+    }
+    sceneState.wordClockStart = sceneState.millisecondSource ? sceneState.millisecondSource()
+                                                             : timeGetTime();
+}
+
+void InitScene()
+{
+    glClearColor(0, 0, 0, 0);
+    srand(sceneState.seedSource ? sceneState.seedSource() : GetTickCount());
+    for (float& factor : sceneState.spinFactor)
+        factor = RandomFraction();
+    for (signed char& sign : sceneState.spinSign)
+        sign = RandomSign();
+    LoadTextureImage(sceneState.kind == Bear ? IDB_BEAR_TEXTURE : IDB_WORLD_MAP);
+    FillHalfCircleTables();
+    CreateObjectTable();
+    SetCommonLights();
+    SetKindLights();
+    SetFixedState();
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glEnable(GL_TEXTURE_2D);
+    glGetFloatv(GL_TEXTURE_MATRIX, sceneState.textureMatrixA);
+    glGetFloatv(GL_TEXTURE_MATRIX, sceneState.textureMatrixB);
+    glDisable(GL_TEXTURE_2D);
+
+    if (sceneState.kind == Satellite)
+        BuildStarField(kStarRingRadius);
+    if (sceneState.kind == Sentence)
+        BuildGlyphLists();
+}

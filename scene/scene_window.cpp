@@ -1,0 +1,130 @@
+// The scene's window procedure: binds the OpenGL context and the animation to the
+// life of the one saver window.
+#include "scene/scene.h"
+
+#include <GL/glu.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "host/host.h"
+#include "settings/settings.h"
+
+static const UINT kTimerPeriod = 2;  // the shortest useful period; each tick yields one frame at most
+
+SceneKind SceneKindFromArt(const char* art)
+{
+    // Byte for byte, with regard to letter case: anything else is the sentence.
+    if (strcmp(art, "B\xe4rchen") == 0)
+        return Bear;
+    if (strcmp(art, "KH-Logo") == 0)
+        return Logo;
+    if (strcmp(art, "KH-Satellit") == 0)
+        return Satellite;
+    return Sentence;
+}
+
+void SetProjection(int width, int height)
+{
+    // A client height of 0 would make the aspect ratio infinite; draw as if it were 1.
+    double aspect = static_cast<double>(width) / (height > 0 ? height : 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(65.0, aspect, 1.0, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void ResizeScene(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    SetProjection(width, height);
+    DrawFrame();
+}
+
+void PaintFrame(HWND window)
+{
+    HDC deviceContext = GetDC(window);
+    if (!deviceContext)
+        return;
+    RECT client;
+    GetClientRect(window, &client);
+    SetProjection(client.right - client.left, client.bottom - client.top);
+    DrawFrame();
+    ReleaseDC(window, deviceContext);
+}
+
+static void CreateScene(HWND window)
+{
+    sceneState.deviceContext = GetDC(window);
+    if (!ChooseScenePixelFormat(sceneState.deviceContext))
+        PostQuitMessage(0);
+    sceneState.renderContext = wglCreateContext(sceneState.deviceContext);
+    wglMakeCurrent(sceneState.deviceContext, sceneState.renderContext);
+
+    RECT client;
+    GetClientRect(window, &client);
+
+    if (!LoadSaverSettings())
+        PostQuitMessage(5);
+    sceneState.kind = SceneKindFromArt(saverSettings.Art);
+
+    InitScene();
+    ResizeScene(client.right, client.bottom);
+    sceneState.timerId = SetTimer(window, 0, kTimerPeriod, nullptr);
+}
+
+// Releases each resource once; a second run finds nothing left to release.
+static void DestroyScene(HWND window)
+{
+    if (sceneState.renderContext) {
+        wglMakeCurrent(sceneState.deviceContext, nullptr);
+        wglDeleteContext(sceneState.renderContext);
+        sceneState.renderContext = nullptr;
+    }
+    if (sceneState.outlineFont) {
+        DeleteObject(sceneState.outlineFont);
+        sceneState.outlineFont = nullptr;
+    }
+    if (sceneState.deviceContext) {
+        ReleaseDC(window, sceneState.deviceContext);
+        sceneState.deviceContext = nullptr;
+    }
+    if (sceneState.timerId) {
+        KillTimer(window, sceneState.timerId);
+        sceneState.timerId = 0;
+    }
+    free(sceneState.objects);
+    sceneState.objects = nullptr;
+    PostQuitMessage(0);
+}
+
+static void PaintScene(HWND window)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    PaintFrame(window);
+    SwapBuffers(sceneState.deviceContext);
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        CreateScene(window);
+        break;
+    case WM_DESTROY:
+        DestroyScene(window);
+        return 0;
+    case WM_SIZE:
+        ResizeScene(LOWORD(lParam), HIWORD(lParam));
+        break;
+    case WM_PAINT:
+        PaintScene(window);
+        break;
+    case WM_TIMER:
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    }
+    return SaverDefaultProc(window, message, wParam, lParam);
+}

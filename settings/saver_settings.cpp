@@ -1,0 +1,94 @@
+// The settings store: seven keys in one section of a profile file.
+#include "settings/settings.h"
+
+#include "host/host.h"
+#include "resources/resource_ids.h"
+
+SaverSettings saverSettings;
+
+// Written in this order when the section is missing or empty.
+static const struct { const char* key; const char* value; } kDefaults[] = {
+    {"Art", "KH-Logo"}, {"Speed", "15"}, {"Number", "5"}, {"Text", "spitze"},
+    {"Font", "Arial"},  {"Weight", "0"}, {"Italic", "0"},
+};
+static const int kDefaultCount = sizeof kDefaults / sizeof kDefaults[0];
+
+// Read lengths count characters without the terminator.
+static const int kTextReadLength = 29;
+static const int kNumberReadLength = 2;
+static const int kLargestNumber = 20;
+
+int ConvertSettingNumber(const char* text)
+{
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    // Saturate instead of overflowing: a hostile file must not produce undefined behaviour.
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value < 2147483648LL)
+            value = value * 10 + (*text - '0');
+    }
+    if (negative)
+        value = -value;
+    if (value > 2147483647LL)
+        return 2147483647;
+    if (value < -2147483647LL - 1)
+        return -2147483647 - 1;
+    return static_cast<int>(value);
+}
+
+static bool WriteDefaults()
+{
+    for (int i = 0; i < kDefaultCount; ++i) {
+        if (!WritePrivateProfileStringA(saverSettings.sectionName, kDefaults[i].key,
+                                        kDefaults[i].value, saverSettings.fileName)) {
+            MessageBoxA(nullptr, "Fehler beim Schreiben der Registry-Eintr\xe4ge", "Fehler",
+                        MB_OK | MB_ICONERROR);
+            return false;
+        }
+    }
+    return true;
+}
+
+static void ReadText(const char* key, const char* fallback, char* field)
+{
+    GetPrivateProfileStringA(saverSettings.sectionName, key, fallback, field,
+                             kTextReadLength + 1, saverSettings.fileName);
+}
+
+static int ReadNumber(const char* key, const char* fallback)
+{
+    char text[kNumberReadLength + 1];
+    GetPrivateProfileStringA(saverSettings.sectionName, key, fallback, text, sizeof text,
+                             saverSettings.fileName);
+    return ConvertSettingNumber(text);
+}
+
+bool LoadSaverSettings()
+{
+    // Loaded on every call, so that a changed string table is always honoured.
+    char section[30], file[30];
+    LoadStringA(hostState.instance, IDS_SETTINGS_SECTION, section, sizeof section);
+    LoadStringA(hostState.instance, IDS_SETTINGS_FILE, file, sizeof file);
+    lstrcpynA(saverSettings.sectionName, section, sizeof saverSettings.sectionName);
+    lstrcpynA(saverSettings.fileName, file, sizeof saverSettings.fileName);
+
+    char probe[10];
+    if (GetPrivateProfileSectionA(saverSettings.sectionName, probe, sizeof probe,
+                                  saverSettings.fileName) == 0 &&
+        !WriteDefaults())
+        return false;
+
+    ReadText("Art", "KH-Logo", saverSettings.Art);
+    saverSettings.Speed = ReadNumber("Speed", "15");
+    int number = ReadNumber("Number", "5");
+    saverSettings.Number = number > kLargestNumber ? 1 : number;
+    ReadText("Text", "spitze", saverSettings.Text);
+    ReadText("Font", "Arial", saverSettings.Font);
+    saverSettings.Weight = ReadNumber("Weight", nullptr);
+    saverSettings.Italic = ReadNumber("Italic", nullptr);
+    return true;
+}

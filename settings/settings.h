@@ -1,0 +1,30 @@
+// The seven user settings, their profile-file store, and the two dialogs that
+// show and change them.
+#pragma once
+#include <windows.h>
+
+struct SaverSettings {
+    char fileName[30];     // from string entry 1001, resolved in the Windows directory
+    char sectionName[30];  // from string entry 1010
+    char Art[32];
+    int Speed;
+    int Number;
+    char Text[32];
+    char Font[32];
+    int Weight;            // a bold flag, not a font weight
+    int Italic;
+};
+
+extern SaverSettings saverSettings;
+
+// Fills saverSettings; writes the seven defaults first when the section is missing
+// or empty. False only when writing a default failed (the message has been shown).
+bool LoadSaverSettings();
+
+// The conversion the loader applies to Speed, Number, Weight and Italic: leading
+// white space, an optional sign, decimal digits up to the first other character.
+int ConvertSettingNumber(const char* text);
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void ChooseTextFont(HWND dialog);

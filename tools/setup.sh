@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing the saver needs on Debian 12.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+need=(
+  cmake ninja-build
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  googletest
+  wine wine64 wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+  xvfb x11-apps xauth fonts-liberation
+  imagemagick python3-pil python3-numpy xplanet-images fonts-dejavu-core
+)
+
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+  as_root apt-get update
+fi
+
+missing=()
+for p in "${need[@]}"; do
+  name=${p%%:*}; arch=${p#*:}; [ "$arch" = "$p" ] && arch=
+  q=$name; [ -n "$arch" ] && q="$name:$arch"
+  if ! dpkg-query -W -f='${Status}' "$q" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  as_root apt-get update
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y --no-install-recommends "${missing[@]}"
+fi
