@@ -68,6 +68,17 @@ float FrameStep(int speed, SceneKind kind);
 void DrawFrame();
 void DrawSentenceScene();
 
+// Shared by the frame and the sentence scene.
+void DrawLogoBody();  // letters, a move of one unit along z, letters, sides, arch
+void LightSpin(double turn, float ax, float ay, float az, const GLfloat* first,
+               const GLfloat* second);
+
+// The flying word of the sentence scene, without drawing: the trigger of an idle
+// frame (elapsed milliseconds since set-up), and the end test of a frame in flight
+// given the sine at which the word was drawn.
+void TryStartFlyingWord(DWORD elapsed);
+void AdvanceFlyingWord(float drawnSine);
+
 // Random draws as the scene uses them: rand() mod 255 scaled by 1/255, and a sign.
 float RandomFraction();
 signed char RandomSign();

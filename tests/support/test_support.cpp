@@ -109,31 +109,55 @@ DWORD RunScr(const std::string& arguments, DWORD timeoutMs, bool rawCommandLine)
 static struct {
     std::atomic<bool> running{false};
     std::thread worker;
+    HHOOK hook;
     std::mutex lock;
     std::vector<std::string> texts;
     std::vector<HWND> closed;  // a box stays visible a moment after it is told to close
 } errorBoxes;
 
-static BOOL CALLBACK CloseIfErrorBox(HWND window, LPARAM)
+static bool IsErrorBox(HWND window)
 {
     char className[32], title[64];
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
-    if (strcmp(className, "#32770") != 0 || strcmp(title, "Fehler") != 0 ||
-        !IsWindowVisible(window))
-        return TRUE;
+    return strcmp(className, "#32770") == 0 && strcmp(title, "Fehler") == 0;
+}
+
+static void CloseErrorBox(HWND window, const char* text)
+{
+    std::lock_guard<std::mutex> guard(errorBoxes.lock);
     for (HWND seen : errorBoxes.closed)
         if (seen == window)
-            return TRUE;
+            return;
     errorBoxes.closed.push_back(window);
-    char text[512] = "";
-    // The message text is the box's static control with the id 0xFFFF.
-    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-    {
-        std::lock_guard<std::mutex> guard(errorBoxes.lock);
-        errorBoxes.texts.push_back(text);
-    }
+    errorBoxes.texts.push_back(text);
     PostMessageA(window, WM_COMMAND, IDOK, 0);
+}
+
+// Boxes of this process are caught on their own thread: asking a box for its text
+// from another thread of the same process sends a message that its thread may not
+// answer while it sits inside a window's creation.
+static LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && IsErrorBox(window)) {
+        char text[512] = "";
+        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+        CloseErrorBox(window, text);
+    }
+    return CallNextHookEx(errorBoxes.hook, code, wParam, lParam);
+}
+
+// Boxes of other processes: GetWindowTextA reads their text without sending a message.
+static BOOL CALLBACK CloseIfForeignErrorBox(HWND window, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() || !IsErrorBox(window) || !IsWindowVisible(window))
+        return TRUE;
+    char text[512] = "";
+    GetWindowTextA(GetDlgItem(window, 0xFFFF), text, sizeof text);
+    CloseErrorBox(window, text);
     return TRUE;
 }
 
@@ -141,10 +165,11 @@ void StartErrorBoxCloser()
 {
     errorBoxes.texts.clear();
     errorBoxes.closed.clear();
+    errorBoxes.hook = SetWindowsHookExA(WH_CBT, WatchActivation, nullptr, GetCurrentThreadId());
     errorBoxes.running = true;
     errorBoxes.worker = std::thread([] {
         while (errorBoxes.running) {
-            EnumWindows(CloseIfErrorBox, 0);
+            EnumWindows(CloseIfForeignErrorBox, 0);
             Sleep(50);
         }
     });
@@ -155,6 +180,7 @@ std::vector<std::string> StopErrorBoxCloser()
     errorBoxes.running = false;
     if (errorBoxes.worker.joinable())
         errorBoxes.worker.join();
+    UnhookWindowsHookEx(errorBoxes.hook);
     std::lock_guard<std::mutex> guard(errorBoxes.lock);
     return errorBoxes.texts;
 }

@@ -23,8 +23,8 @@ DWORD RunScr(const std::string& arguments, DWORD timeoutMs = 20000, bool rawComm
 PROCESS_INFORMATION StartScr(const std::string& arguments);
 DWORD WaitForExit(PROCESS_INFORMATION& process, DWORD timeoutMs);
 
-// Closes every message box titled "Fehler" (from this or any other process)
-// while it runs, and remembers their texts.
+// Closes every message box titled "Fehler" (shown by this thread or by another
+// process) while it runs, and remembers their texts.
 void StartErrorBoxCloser();
 std::vector<std::string> StopErrorBoxCloser();
 

@@ -1,0 +1,206 @@
+// Frames of each kind under Wine's real OpenGL: the clock's step, the accumulated
+// texture matrices, and what the pixels read back show.
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include "settings/settings.h"
+#include "tests/scene/scene_harness.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+TEST(FrameStep, FollowsTheSpeedSetting)
+{
+    EXPECT_FLOAT_EQ(FrameStep(0, Logo), 0.2f);
+    EXPECT_FLOAT_EQ(FrameStep(15, Bear), 0.7f);
+    EXPECT_FLOAT_EQ(FrameStep(30, Satellite), 1.2f);
+    EXPECT_FLOAT_EQ(FrameStep(15, Sentence), 1.1f);
+    EXPECT_FLOAT_EQ(FrameStep(0, Sentence), 0.2f);
+    EXPECT_FLOAT_EQ(FrameStep(30, Sentence), 2.0f);
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb At(const std::vector<unsigned char>& rgb, int x, int y, int width = 800)
+{
+    const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+template <typename Predicate>
+int Count(const std::vector<unsigned char>& rgb, Predicate match, int x0 = 0, int y0 = 0,
+          int x1 = 800, int y1 = 600)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            n += match(At(rgb, x, y)) ? 1 : 0;
+    return n;
+}
+
+bool Lit(Rgb c) { return c.r + c.g + c.b > 30; }
+bool Blue(Rgb c) { return c.b > 120 && c.r < 90 && c.g < 90; }
+bool Yellow(Rgb c) { return c.r > 120 && c.g > 120 && c.b < 90; }
+
+// The area of the smallest rectangle around everything drawn.
+long DrawnArea(const std::vector<unsigned char>& rgb)
+{
+    int left = 800, right = -1, bottom = 600, top = -1;
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (Lit(At(rgb, x, y))) {
+                left = x < left ? x : left;
+                right = x > right ? x : right;
+                bottom = y < bottom ? y : bottom;
+                top = y > top ? y : top;
+            }
+    return right < 0 ? 0 : static_cast<long>(right - left + 1) * (top - bottom + 1);
+}
+
+class Frames : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (window)
+            DestroySceneWindow(window);
+        RemoveControlIni();
+    }
+
+    std::vector<unsigned char> Render(const SceneSettings& settings, int frames,
+                                      const char* shot = nullptr)
+    {
+        if (window)
+            DestroySceneWindow(window);
+        window = CreateSceneWindow(settings);
+        EXPECT_TRUE(window);
+        std::vector<unsigned char> rgb;
+        for (int i = 0; i < frames; ++i)
+            rgb = DrawAndRead(window);
+        if (shot)
+            SaveBitmap(shot, rgb, 800, 600);
+        return rgb;
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(Frames, NoObjectsLeaveLogoAndBottlesBlack)
+{
+    for (const char* art : {"KH-Logo", "B\xe4rchen"}) {
+        std::vector<unsigned char> rgb = Render({art, 0}, 5);
+        EXPECT_EQ(Count(rgb, Lit), 0) << art;
+    }
+}
+
+TEST_F(Frames, LogoSwarmSpreadsBlueGlyphsAndYellowArches)
+{
+    std::vector<unsigned char> many = Render({"KH-Logo", 20}, 40, "scene_logo.bmp");
+    EXPECT_GT(Count(many, Blue), 500);
+    EXPECT_GT(Count(many, Yellow), 500);
+
+    std::vector<unsigned char> one = Render({"KH-Logo", 1}, 40);
+    EXPECT_GT(Count(one, Blue), 50);
+    EXPECT_LT(DrawnArea(one), 200 * 150) << "a single monogram";
+    EXPECT_GT(DrawnArea(many), 3 * DrawnArea(one)) << "twenty logos spread out";
+}
+
+TEST_F(Frames, BottleSwarmShowsAmberBottlesAndLabels)
+{
+    std::vector<unsigned char> rgb = Render({"B\xe4rchen", 20}, 40, "scene_bear.bmp");
+    auto amber = [](Rgb c) { return c.r > 120 && c.g > 40 && c.g < c.r && c.b < c.g; };
+    auto lightBlue = [](Rgb c) { return c.b > 120 && c.g > 90 && c.r < 90; };
+    EXPECT_GT(Count(rgb, amber), 1000);
+    EXPECT_GT(Count(rgb, lightBlue), 100);
+}
+
+TEST_F(Frames, SatelliteShowsTheMapInTheMiddleAndStars)
+{
+    std::vector<unsigned char> rgb = Render({"KH-Satellit", 5}, 40, "scene_satellite.bmp");
+    auto ocean = [](Rgb c) { return c.b > c.r + 20 && c.b > 40; };
+    auto land = [](Rgb c) { return (c.g > c.b + 10 || c.r > c.b + 10) && c.r + c.g > 60; };
+    EXPECT_GT(Count(rgb, ocean, 300, 200, 500, 400), 1000);
+    EXPECT_GT(Count(rgb, land, 300, 200, 500, 400), 100);
+    // Stars: small bright points away from the globe.
+    int isolated = 0;
+    for (int y = 1; y < 599; ++y)
+        for (int x = 1; x < 799; ++x) {
+            if (x > 250 && x < 550 && y > 150 && y < 450)
+                continue;
+            Rgb c = At(rgb, x, y);
+            if (c.r + c.g + c.b > 300 && !Lit(At(rgb, x - 1, y - 1)) && !Lit(At(rgb, x + 2, y + 2)))
+                ++isolated;
+        }
+    EXPECT_GT(isolated, 20);
+}
+
+TEST_F(Frames, SentenceShowsLettersAboveAndBelow)
+{
+    std::vector<unsigned char> rgb = Render({"Text", 5}, 10, "scene_sentence.bmp");
+    EXPECT_GT(Count(rgb, Lit, 0, 0, 800, 300), 500) << "the word in the lower half";
+    EXPECT_GT(Count(rgb, Lit, 0, 300, 800, 600), 500) << "the sentence in the upper half";
+}
+
+TEST_F(Frames, OneSeedAndSettingsGiveIdenticalPixels)
+{
+    for (const char* art : {"KH-Logo", "B\xe4rchen", "KH-Satellit"}) {
+        std::vector<unsigned char> first = Render({art, 7}, 25);
+        std::vector<unsigned char> second = Render({art, 7}, 25);
+        EXPECT_TRUE(first == second) << art;
+    }
+}
+
+TEST_F(Frames, LabelTextureMatricesAccumulate)
+{
+    for (int number : {1, 3}) {
+        Render({"B\xe4rchen", number}, 1);
+        float a[16], b[16];
+        memcpy(a, sceneState.textureMatrixA, sizeof a);
+        memcpy(b, sceneState.textureMatrixB, sizeof b);
+        const double before = atan2(a[1], a[0]);
+        DrawAndRead(window);
+        const double after = atan2(sceneState.textureMatrixA[1], sceneState.textureMatrixA[0]);
+        double turned = (after - before) * 180 / 3.141592653589793;
+        if (turned < 0)
+            turned += 360;
+        EXPECT_NEAR(turned, 2.0 * number, 1e-3) << "Number " << number;
+
+        // Matrix B: each bottle multiplies a move along s and a turn of -0.8 degrees
+        // about (1, 1, 0) onto the matrix it had.
+        glMatrixMode(GL_TEXTURE);
+        glPushMatrix();
+        glLoadMatrixf(b);
+        const float T = static_cast<float>(sceneState.clock);
+        for (int i = 0; i < number; ++i) {
+            float current[16];
+            glGetFloatv(GL_TEXTURE_MATRIX, current);
+            glLoadIdentity();
+            glTranslatef(static_cast<float>(0.05 * sin(0.5 * T)), 0, 0);
+            glRotatef(-0.8f, 1, 1, 0);
+            glMultMatrixf(current);
+        }
+        float expected[16];
+        glGetFloatv(GL_TEXTURE_MATRIX, expected);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(sceneState.textureMatrixB[i], expected[i], 1e-5) << i;
+    }
+}
+
+TEST_F(Frames, ClockKeepsMovingAfterAWeek)
+{
+    window = CreateSceneWindow({"KH-Logo", 2});
+    ASSERT_TRUE(window);
+    // A week at 64 frames a second and the default step.
+    sceneState.clock = -0.7 * 64 * 3600 * 24 * 7;
+    for (int i = 0; i < 10; ++i) {
+        double before = sceneState.clock;
+        DrawAndRead(window);
+        EXPECT_NEAR(before - sceneState.clock, 0.7, 1e-6);
+    }
+}
+
+}  // namespace
