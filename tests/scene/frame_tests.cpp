@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <string.h>
 
 #include "settings/settings.h"
 #include "tests/scene/scene_harness.h"
@@ -141,6 +142,57 @@ TEST_F(Frames, SentenceShowsLettersAboveAndBelow)
     std::vector<unsigned char> rgb = Render({"Text", 5}, 10, "scene_sentence.bmp");
     EXPECT_GT(Count(rgb, Lit, 0, 0, 800, 300), 500) << "the word in the lower half";
     EXPECT_GT(Count(rgb, Lit, 0, 300, 800, 600), 500) << "the sentence in the upper half";
+}
+
+// The flying word's trigger reads this clock instead of the system's.
+DWORD fakeMilliseconds = 0;
+DWORD WINAPI FakeMilliseconds()
+{
+    return fakeMilliseconds;
+}
+
+bool Red(Rgb c) { return c.r > 120 && c.g < 60 && c.b < 60; }
+
+TEST_F(Frames, FlyingWordIsRedAndFirstDrawnTheFrameAfterItStarts)
+{
+    window = CreateSceneWindow({"Text", 5});
+    ASSERT_TRUE(window);
+    sceneState.millisecondSource = FakeMilliseconds;
+    sceneState.wordActive = 0;
+    // Elapsed time 0 is below 10 modulo any q: the next idle frame starts a flight.
+    fakeMilliseconds = sceneState.wordClockStart;
+    int red = 0;
+    for (int frame = 0; frame < 3 && !sceneState.wordActive; ++frame)
+        red = Count(DrawAndRead(window), Red);
+    ASSERT_TRUE(sceneState.wordActive);
+    EXPECT_EQ(red, 0) << "nothing of the word in the frame that starts it";
+    // Put it in the middle of its sweep, where it is on the screen.
+    sceneState.wordSwing = 0;
+    std::vector<unsigned char> rgb = DrawAndRead(window);
+    SaveBitmap("scene_sentence_flight.bmp", rgb, 800, 600);
+    EXPECT_GT(Count(rgb, Red), 200);
+}
+
+TEST_F(Frames, WordIsWrittenWholeOrNotAtAll)
+{
+    // A clock far from the start, so that no flight starts in these frames.
+    fakeMilliseconds = 0x7FFFFFFF;
+    auto lowerHalf = [this](const char* text) {
+        window = CreateSceneWindow({"Text", 5, 15, text});
+        sceneState.millisecondSource = FakeMilliseconds;
+        sceneState.wordActive = 0;
+        std::vector<unsigned char> rgb = DrawAndRead(window);
+        EXPECT_FALSE(sceneState.wordActive);
+        int lit = Count(rgb, Lit, 0, 0, 800, 400);
+        DestroySceneWindow(window);
+        window = nullptr;
+        return lit;
+    };
+    EXPECT_EQ(lowerHalf(""), 0) << "an empty word draws nothing";
+    const std::string longest(29, 'i');
+    int whole = lowerHalf(longest.c_str());
+    int shorter = lowerHalf(longest.substr(0, 28).c_str());
+    EXPECT_GT(whole, shorter) << "all 29 letters are written";
 }
 
 TEST_F(Frames, OneSeedAndSettingsGiveIdenticalPixels)
