@@ -242,6 +242,36 @@ TEST_F(Frames, LabelTextureMatricesAccumulate)
     }
 }
 
+double Distance(const float* a, const double* b)
+{
+    return sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
+                (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+TEST_F(Frames, LightsCircleTheLastLogoDrawn)
+{
+    window = CreateSceneWindow({"KH-Logo", 1});
+    ASSERT_TRUE(window);
+    DrawAndRead(window);
+    float first[4], second[4];
+    glGetLightfv(GL_LIGHT1, GL_POSITION, first);
+    glGetLightfv(GL_LIGHT2, GL_POSITION, second);
+    EXPECT_FLOAT_EQ(first[3], 1.0f);
+    // The spin turns (10, 0, 0) and (-10, 0, 0) about the logo's own origin, so the
+    // two lights stand opposite each other, 10 from the logo.
+    const double centre[3] = {(first[0] + second[0]) / 2.0, (first[1] + second[1]) / 2.0,
+                              (first[2] + second[2]) / 2.0};
+    EXPECT_NEAR(Distance(first, centre), 10.0, 1e-3);
+    // The logo stands where its table entry puts it, seen from the swarm's centre
+    // 80 in front of the eye; the swarm's turns keep that distance. The spin's centre
+    // is the logo's front face, one unit along the logo's own z.
+    const float* a = sceneState.objects;
+    const double x = 95.0 / 2 * a[0], y = -80.0 / 2 * a[1],
+                 z = 70.0 * a[2] - 70.0 * sceneState.depthCentre;
+    const float swarmCentre[3] = {0, 0, -80};
+    EXPECT_NEAR(Distance(swarmCentre, centre), sqrt(x * x + y * y + z * z), 1.0);
+}
+
 TEST_F(Frames, ClockKeepsMovingAfterAWeek)
 {
     window = CreateSceneWindow({"KH-Logo", 2});
