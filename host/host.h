@@ -6,6 +6,7 @@
 struct HostState {
     HINSTANCE instance;           // the module every resource is loaded from
     bool isWin9x;                 // Windows 95/98/ME family: gates the password
+    LPTOP_LEVEL_EXCEPTION_FILTER previousFaultFilter;  // asked first when a fault escapes a mode
 
     HWND mainWindow;
     bool isPreview;               // set before a preview child is made; never cleared
@@ -19,14 +20,15 @@ struct HostState {
 
     HMODULE verifierLibrary;
     BOOL (WINAPI *verifyPassword)(HWND);
-    DWORD lastPromptTicks;        // 0xFFFFFFFF: no prompt has ended yet
+    DWORD lastPromptTicks = 0xFFFFFFFF;  // all bits set: no prompt has ended yet
 };
 
 extern HostState hostState;
 
 // Process entry and mode dispatch
+const char* SkipProgramName(const char* commandLine);
 int DispatchSaverMode(HINSTANCE instance, const char* arguments);
-UINT ReadWindowHandle(const char* text);
+HWND ReadWindowHandle(const char* text);
 int RunPreviewMode(const char* text);
 int RunPasswordChangeMode(const char* text);
 int ShowInfoDialog(HWND owner);
@@ -35,6 +37,8 @@ int ShowInfoDialog(HWND owner);
 int RunSaverWindow(HWND parent);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.
+bool MouseTravelEndsRun(POINT anchor, POINT position);
 
 // Password (Windows 95/98/ME only)
 void LoadPasswordVerifier();
@@ -42,3 +46,6 @@ void UnloadPasswordVerifier();
 void SetSaverRunning(bool running);
 BOOL ConfirmClose(HWND window);
 void ChangeSaverPassword(HWND owner);
+// True while a close request must be refused without a prompt: less than 200 ms
+// (modulo 2^32) have passed since the last prompt ended.
+bool WithinReaskDelay(DWORD nowTicks, DWORD lastPromptTicks);

@@ -1,3 +1,3 @@
 #include "host/host.h"
 
-HostState hostState = {};
+HostState hostState;

@@ -1,70 +1,185 @@
-// The saver window: a first stand-in that runs the scene full-screen or in preview
-// and closes on a key or a button.
+// The saver window: its class, its creation, the message loop, and the procedure
+// registered with the class, which sees every message before the scene does.
 #include "host/host.h"
 
 #include "scene/scene.h"
 
-static const char kClassName[] = "WindowsScreenSaverClass";
+static const char saverClassName[] = "WindowsScreenSaverClass";
+static const char fullScreenTitle[] = "Screen Saver";
+static const char previewTitle[] = "Preview";
 
-int RunSaverWindow(HWND parent)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = hostState.instance;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kClassName;
-
-    int width, height;
-    DWORD style, exStyle;
+struct WindowShape {
     const char* title;
-    if (parent) {
-        RECT client;
-        GetClientRect(parent, &client);
-        width = client.right;
-        height = client.bottom;
-        hostState.isPreview = true;
-        style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-        exStyle = 0;
-        title = "Preview";
-    } else {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
-        style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        exStyle = WS_EX_TOPMOST;
-        title = "Screen Saver";
-    }
-    if (RegisterClassA(&windowClass))
-        hostState.mainWindow = CreateWindowExA(exStyle, kClassName, title, style, 0, 0, width,
-                                               height, parent, nullptr, hostState.instance, nullptr);
+    DWORD style;
+    DWORD exStyle;
+    int width;
+    int height;
+};
+
+static WindowShape PreviewShape(HWND parent)
+{
+    RECT client = {};
+    GetClientRect(parent, &client);
+    return {previewTitle, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, client.right,
+            client.bottom};
+}
+
+static WindowShape FullScreenShape()
+{
+    return {fullScreenTitle, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+            WS_EX_TOPMOST, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+// A full-screen saver that runs already is brought to the front instead.
+static bool ActivateRunningSaver()
+{
+    HWND running = FindWindowA(saverClassName, fullScreenTitle);
+    if (!running || !IsWindow(running))
+        return false;
+    SetForegroundWindow(running);
+    return true;
+}
+
+static bool CreateSaverWindow(HWND parent, const WindowShape& shape)
+{
+    WNDCLASSA saverClass = {};
+    saverClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    saverClass.lpfnWndProc = SaverWindowProc;
+    saverClass.hInstance = hostState.instance;
+    saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    saverClass.lpszClassName = saverClassName;
+    if (!RegisterClassA(&saverClass))
+        return false;
+    // The scene sets itself up inside this call, on WM_CREATE.
+    hostState.mainWindow = CreateWindowExA(shape.exStyle, saverClassName, shape.title,
+                                           shape.style, 0, 0, shape.width, shape.height, parent,
+                                           nullptr, hostState.instance, nullptr);
+    return hostState.mainWindow != nullptr;
+}
+
+static int RunMessageLoop()
+{
     MSG message = {};
-    if (hostState.mainWindow) {
-        if (!parent)
-            SetForegroundWindow(hostState.mainWindow);
-        while (GetMessageA(&message, nullptr, 0, 0)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
     return static_cast<int>(message.wParam);
 }
 
-LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+int RunSaverWindow(HWND parent)
 {
-    if (message == WM_TIMER)
-        Sleep(0);
-    return SceneWindowProc(window, message, wParam, lParam);
+    WindowShape shape;
+    if (parent) {
+        shape = PreviewShape(parent);
+        hostState.isPreview = true;
+    } else {
+        shape = FullScreenShape();
+        if (ActivateRunningSaver())
+            return 0;
+        LoadPasswordVerifier();
+    }
+    // Without a window there is no quit value; the run reports failure.
+    int result = -1;
+    if (CreateSaverWindow(parent, shape)) {
+        if (!parent)
+            SetForegroundWindow(hostState.mainWindow);
+        result = RunMessageLoop();
+    }
+    UnloadPasswordVerifier();
+    return result;
 }
 
-LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static void HideCursorInFullScreen()
 {
-    if (!hostState.isPreview) {
-        switch (message) {
-        case WM_KEYDOWN: case WM_SYSKEYDOWN:
-        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            break;
+    if (!hostState.isPreview)
+        SetCursor(nullptr);
+}
+
+// Typing into the saver must not reach an input method. The library is used
+// only if something else has loaded it already.
+static void DetachInputContext(HWND window)
+{
+    hostState.imeLibrary = GetModuleHandleA("IMM32.DLL");
+    if (!hostState.imeLibrary)
+        return;
+    hostState.associateContext = reinterpret_cast<HIMC(WINAPI*)(HWND, HIMC)>(
+        GetProcAddress(hostState.imeLibrary, "ImmAssociateContext"));
+    if (hostState.associateContext)
+        hostState.savedInputContext = hostState.associateContext(window, nullptr);
+}
+
+static void RestoreInputContext(HWND window)
+{
+    if (hostState.imeLibrary && hostState.associateContext && hostState.savedInputContext)
+        hostState.associateContext(window, hostState.savedInputContext);
+}
+
+static void PrepareWindow(HWND window)
+{
+    DetachInputContext(window);
+    GetCursorPos(&hostState.anchorPoint);
+    HideCursorInFullScreen();
+}
+
+// The display settings show help for the preview's parent, not for the preview.
+// The system refuses to post a help request, whose lParam points to its details;
+// that one is sent instead, while the details are still valid.
+static void ForwardToPreviewParent(HWND window, UINT message, LPARAM lParam)
+{
+    HWND parent = GetParent(window);
+    if (!parent || !IsWindow(parent))
+        return;
+    WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
+    if (!PostMessageA(parent, message, parentHandle, lParam) &&
+        GetLastError() == ERROR_MESSAGE_SYNC_ONLY)
+        SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, 1000,
+                            nullptr);
+}
+
+// Switching tasks or starting another saver must not interrupt a full-screen run.
+static bool IsBlockedSystemCommand(WPARAM command)
+{
+    return command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE;
+}
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        PrepareWindow(window);
+        break;
+    case WM_DESTROY:
+        RestoreInputContext(window);
+        PostQuitMessage(0);
+        break;
+    case WM_SETTEXT:
+        return 0;
+    case WM_PAINT:
+        if (hostState.closeAccepted)
+            return DefWindowProcA(window, message, wParam, lParam);
+        HideCursorInFullScreen();
+        break;
+    case WM_HELP: case WM_CONTEXTMENU:
+        if (hostState.isPreview) {
+            ForwardToPreviewParent(window, message, lParam);
+            return 1;
         }
+        break;
+    case WM_KEYDOWN: case WM_SYSKEYDOWN: case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        if (hostState.closeAccepted)
+            return DefWindowProcA(window, message, wParam, lParam);
+        break;
+    case WM_SYSCOMMAND:
+        if (!hostState.isPreview && IsBlockedSystemCommand(wParam))
+            return 0;
+        break;
+    case WM_TIMER:
+        if (hostState.closeAccepted)
+            return 0;
+        Sleep(0);
+        break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return SceneWindowProc(window, message, wParam, lParam);
 }

@@ -1,0 +1,242 @@
+// The host's window-free rules, and its procedures driven inside this process
+// where a saver process would hide what they do.
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+
+#include <imm.h>
+
+#include "scene/scene.h"
+
+TEST(ProgramName, AQuotedNameWithBlanksIsSkippedWhole)
+{
+    EXPECT_STREQ(SkipProgramName("\"C:\\Mein Ordner\\KH Schoner.scr\" /s"), "/s");
+    EXPECT_STREQ(SkipProgramName("\"C:\\ohne Ende"), "");
+}
+
+TEST(ProgramName, BlanksTabsAndControlCharactersAfterTheNameAreSkipped)
+{
+    EXPECT_STREQ(SkipProgramName("C:\\KH_SCH~1.SCR   \t\x01\x1f-S"), "-S");
+    EXPECT_STREQ(SkipProgramName("C:\\Sch\xf6ner.scr /p 5"), "/p 5");
+    EXPECT_STREQ(SkipProgramName("saver.scr"), "");
+}
+
+TEST(WindowHandle, DigitsAreReadUpToTheFirstOtherCharacter)
+{
+    EXPECT_EQ(ReadWindowHandle("1234"), reinterpret_cast<HWND>(1234));
+    EXPECT_EQ(ReadWindowHandle("12ab"), reinterpret_cast<HWND>(12));
+    EXPECT_EQ(ReadWindowHandle(":1234"), nullptr);
+    EXPECT_EQ(ReadWindowHandle("\t1234"), nullptr);
+    EXPECT_EQ(ReadWindowHandle("-5"), nullptr);
+}
+
+TEST(WindowHandle, LargeNumbersWrapAroundAt32Bits)
+{
+    EXPECT_EQ(ReadWindowHandle("4294967295"), reinterpret_cast<HWND>(0xFFFFFFFFu));
+    EXPECT_EQ(ReadWindowHandle("4294967297"), reinterpret_cast<HWND>(1));
+}
+
+TEST(MouseTravel, FourPixelsDoNotCloseAndFiveDo)
+{
+    POINT anchor = {100, 100};
+    EXPECT_FALSE(MouseTravelEndsRun(anchor, {103, 101}));
+    EXPECT_TRUE(MouseTravelEndsRun(anchor, {103, 102}));
+    EXPECT_FALSE(MouseTravelEndsRun(anchor, {96, 100}));
+    EXPECT_TRUE(MouseTravelEndsRun(anchor, {97, 98}));
+}
+
+TEST(MouseTravel, SmallMovesAddUpFromAnUnchangedAnchor)
+{
+    POINT anchor = {-20, 7};
+    EXPECT_FALSE(MouseTravelEndsRun(anchor, {-17, 7}));
+    EXPECT_TRUE(MouseTravelEndsRun(anchor, {-14, 7}));
+}
+
+TEST(ReaskDelay, ACloseWithin200MillisecondsOfThePromptIsRefused)
+{
+    EXPECT_TRUE(WithinReaskDelay(1150, 1000));
+    EXPECT_TRUE(WithinReaskDelay(1199, 1000));
+    EXPECT_FALSE(WithinReaskDelay(1200, 1000));
+}
+
+TEST(ReaskDelay, NoPromptYetRefusesNothing)
+{
+    EXPECT_FALSE(WithinReaskDelay(0xFFFFFFFF, 0xFFFFFFFF));
+    EXPECT_FALSE(WithinReaskDelay(5, 0xFFFFFFFF));
+}
+
+TEST(ReaskDelay, TheDifferenceIsTakenAcrossTheTickWrap)
+{
+    EXPECT_TRUE(WithinReaskDelay(0xFFFFFFF0u + 150, 0xFFFFFFF0u));
+    EXPECT_FALSE(WithinReaskDelay(0xFFFFFFF0u + 200, 0xFFFFFFF0u));
+}
+
+// The password gate, on a window whose procedure is the host's default procedure,
+// with the Windows 95/98/ME path switched on and a scripted verifier.
+struct VerifierScript {
+    int calls;
+    HWND owner;
+    bool promptWasActive;
+    int timerTicksLeftDuringPrompt;
+    LRESULT nestedCloseResult;
+};
+static VerifierScript script;
+
+static int CountPendingTimerTicks(HWND window)
+{
+    int count = 0;
+    MSG message;
+    while (PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE))
+        ++count;
+    return count;
+}
+
+static BOOL WINAPI ScriptedVerifier(HWND owner)
+{
+    ++script.calls;
+    script.owner = owner;
+    script.promptWasActive = hostState.promptActive;
+    script.timerTicksLeftDuringPrompt = CountPendingTimerTicks(owner);
+    // What arrives while the system's prompt is up: a key and a close request.
+    SendMessageA(owner, WM_KEYDOWN, VK_SPACE, 0);
+    script.nestedCloseResult = SendMessageA(owner, WM_CLOSE, 0, 0);
+    // The user moves the mouse before refusing; the prompt shows the pointer.
+    SetCursorPos(321, 123);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    return FALSE;
+}
+
+class CloseGate : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        hostState = HostState{};
+        hostState.instance = GetModuleHandleA(nullptr);
+        hostState.isWin9x = true;
+        hostState.verifyPassword = ScriptedVerifier;
+        script = VerifierScript{};
+        WNDCLASSA probeClass = {};
+        probeClass.lpfnWndProc = SaverDefaultProc;
+        probeClass.hInstance = hostState.instance;
+        probeClass.lpszClassName = "KhCloseGateProbe";
+        RegisterClassA(&probeClass);
+        window = CreateWindowExA(0, probeClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10,
+                                 nullptr, nullptr, hostState.instance, nullptr);
+    }
+    void TearDown() override
+    {
+        DestroyWindow(window);
+        hostState = HostState{};
+    }
+    bool CloseRequestPending()
+    {
+        MSG message;
+        return PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
+    }
+    HWND window;
+};
+
+TEST_F(CloseGate, ARefusalKeepsTheWindowHidesTheCursorAndTakesANewAnchor)
+{
+    for (int i = 0; i < 3; ++i)
+        PostMessageA(window, WM_TIMER, 0, 0);
+    SetCursorPos(20, 30);
+    EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
+
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(script.calls, 1);
+    EXPECT_EQ(script.owner, window);
+    EXPECT_TRUE(script.promptWasActive);
+    EXPECT_EQ(script.timerTicksLeftDuringPrompt, 1);
+    EXPECT_FALSE(hostState.promptActive);
+    EXPECT_FALSE(hostState.closeAccepted);
+    EXPECT_EQ(GetCursor(), nullptr);
+    EXPECT_EQ(hostState.anchorPoint.x, 321);
+    EXPECT_EQ(hostState.anchorPoint.y, 123);
+}
+
+TEST_F(CloseGate, InputAndClosesWhileThePromptIsUpAreRefused)
+{
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(script.nestedCloseResult, 0);
+    EXPECT_EQ(script.calls, 1);
+    EXPECT_FALSE(CloseRequestPending());
+}
+
+TEST_F(CloseGate, OnceAcceptedNoInputRaisesAnotherClose)
+{
+    hostState.closeAccepted = true;
+    SendMessageA(window, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageA(window, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(CloseRequestPending());
+}
+
+// The whole chain on a window of the saver's own procedure, with the real scene.
+class SaverChain : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        hostState = HostState{};
+        hostState.instance = GetModuleHandleA(nullptr);
+        WNDCLASSA chainClass = {};
+        chainClass.style = CS_OWNDC;
+        chainClass.lpfnWndProc = SaverWindowProc;
+        chainClass.hInstance = hostState.instance;
+        chainClass.lpszClassName = "KhSaverChainProbe";
+        RegisterClassA(&chainClass);
+        window = CreateWindowExA(0, chainClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 200, 150, nullptr, nullptr, hostState.instance, nullptr);
+    }
+    void TearDown() override
+    {
+        if (IsWindow(window))
+            DestroyWindow(window);
+        MSG quit;
+        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        hostState = HostState{};
+    }
+    // A timer tick followed by the paint it may have asked for.
+    double ClockAfterTick()
+    {
+        EXPECT_EQ(SendMessageA(window, WM_TIMER, 0, 0), 0);
+        UpdateWindow(window);
+        return sceneState.clock;
+    }
+    HWND window;
+};
+
+TEST_F(SaverChain, AfterACloseIsAcceptedTimerTicksDrawNoMoreFrames)
+{
+    double before = sceneState.clock;
+    EXPECT_NE(ClockAfterTick(), before);
+
+    hostState.closeAccepted = true;
+    before = sceneState.clock;
+    EXPECT_EQ(ClockAfterTick(), before);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(sceneState.clock, before);
+}
+
+static HIMC contextAtDestroy;
+static LRESULT CALLBACK WatchDestroy(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* call = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+    if (call->message == WM_DESTROY)
+        contextAtDestroy = ImmGetContext(call->hwnd);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(SaverChain, TheInputContextIsDetachedForTheRunAndGivenBackAtItsEnd)
+{
+    ASSERT_NE(GetModuleHandleA("IMM32.DLL"), nullptr);
+    ASSERT_NE(hostState.savedInputContext, nullptr);
+    EXPECT_EQ(ImmGetContext(window), nullptr);
+
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchDestroy, nullptr,
+                                   GetCurrentThreadId());
+    DestroyWindow(window);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(contextAtDestroy, hostState.savedInputContext);
+    ImmReleaseContext(window, contextAtDestroy);
+}
