@@ -123,12 +123,6 @@ static void SetLight(GLenum light, GLenum parameter, float a, float b, float c, 
     glLightfv(light, parameter, values);
 }
 
-static void SetLightModelAmbient(float a, float b, float c, float d)
-{
-    const GLfloat values[4] = {a, b, c, d};
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, values);
-}
-
 static void SetCommonLights()
 {
     SetLight(GL_LIGHT0, GL_DIFFUSE, 0.8f, 0.8f, 0.8f, 0);
@@ -139,39 +133,39 @@ static void SetCommonLights()
     SetLight(GL_LIGHT2, GL_SPECULAR, 0, 0.8f, 0.8f, 1);
 }
 
+// The lights of each kind, indexed by kind - 1; positions are taken under the
+// identity modelview. Light 0 moves only for the bottles (to a light from +z).
+static const struct {
+    bool moveLight0;
+    GLfloat light1Specular[4];
+    GLfloat light1Position[4];
+    GLfloat light2Position[4];
+    GLfloat ambient[4];
+    bool modulateTexture;
+} kKindLights[4] = {
+    /* Logo */      {false, {0, 1, 0, 1}, {10, 0, 0, 1}, {-10, 0, 0, 1}, {0, 0, 1, 0}, false},
+    /* Bear */      {true,  {0, 0, 1, 1}, {40, 5, 0, 1}, {-40, 5, 0, 1}, {0.8f, 0.8f, 0, 0}, true},
+    /* Satellite */ {false, {1, 0, 0, 1}, {10, 0, 0, 1}, {-10, 0, 0, 1}, {0.8f, 0.8f, 0.8f, 0}, true},
+    /* Sentence */  {false, {1, 0, 0, 1}, {20, 0, 0, 1}, {-20, 0, 0, 1}, {1, 1, 1, 0}, false},
+};
+
 static void SetKindLights()
 {
-    switch (sceneState.kind) {
-    case Logo:
-        SetLight(GL_LIGHT1, GL_SPECULAR, 0, 1, 0, 1);
-        SetLight(GL_LIGHT1, GL_POSITION, 10, 0, 0, 1);
-        SetLight(GL_LIGHT2, GL_POSITION, -10, 0, 0, 1);
-        SetLightModelAmbient(0, 0, 1, 0);
-        break;
-    case Bear:
+    if (sceneState.kind < Logo || sceneState.kind > Sentence)
+        return;
+    const auto& lights = kKindLights[sceneState.kind - 1];
+    if (lights.moveLight0)
         SetLight(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
-        SetLight(GL_LIGHT1, GL_SPECULAR, 0, 0, 1, 1);
-        SetLight(GL_LIGHT1, GL_POSITION, 40, 5, 0, 1);
-        SetLight(GL_LIGHT2, GL_POSITION, -40, 5, 0, 1);
-        SetLightModelAmbient(0.8f, 0.8f, 0, 0);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, lights.light1Specular);
+    glLightfv(GL_LIGHT1, GL_POSITION, lights.light1Position);
+    glLightfv(GL_LIGHT2, GL_POSITION, lights.light2Position);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, lights.ambient);
+    if (lights.modulateTexture)
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        break;
-    case Satellite:
-        SetLight(GL_LIGHT1, GL_SPECULAR, 1, 0, 0, 1);
-        SetLight(GL_LIGHT1, GL_POSITION, 10, 0, 0, 1);
-        SetLight(GL_LIGHT2, GL_POSITION, -10, 0, 0, 1);
-        SetLightModelAmbient(0.8f, 0.8f, 0.8f, 0);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (sceneState.kind == Satellite) {
         glDisable(GL_LINE_SMOOTH);
         glPointSize(2.0f);
         glDisable(GL_POINT_SMOOTH);
-        break;
-    case Sentence:
-        SetLight(GL_LIGHT1, GL_SPECULAR, 1, 0, 0, 1);
-        SetLight(GL_LIGHT1, GL_POSITION, 20, 0, 0, 1);
-        SetLight(GL_LIGHT2, GL_POSITION, -20, 0, 0, 1);
-        SetLightModelAmbient(1, 1, 1, 0);
-        break;
     }
 }
 
