@@ -10,6 +10,7 @@ need=(
   wine wine64 wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
   xvfb x11-apps xauth fonts-liberation
   imagemagick python3-pil python3-numpy xplanet-images fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

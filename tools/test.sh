@@ -31,3 +31,4 @@ echo "product: $top/build/KH_Schoner.scr (i686); tests: $test_arch build in $tes
 # The fixture tests start and stop Xvfb and the wineserver; they also run when
 # another test fails, so nothing is left running.
 ctest --test-dir "$test_build" --output-on-failure
+bash tools/native_checks.sh

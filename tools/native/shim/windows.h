@@ -1,0 +1,32 @@
+// Just enough of the Windows declarations for the window-free settings logic to
+// compile natively; the profile and string functions answer as if nothing is stored.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+#define WINAPI
+#define CALLBACK
+#define MB_OK 0u
+#define MB_ICONERROR 0x10u
+typedef int BOOL;
+typedef unsigned int UINT;
+typedef unsigned long DWORD;
+typedef intptr_t INT_PTR;
+typedef intptr_t LRESULT;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef struct HWND__* HWND;
+typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HIMC__* HIMC;
+typedef struct HFONT__* HFONT;
+typedef struct HCURSOR__* HCURSOR;
+typedef long (*LPTOP_LEVEL_EXCEPTION_FILTER)(void*);
+typedef struct { long x, y; } POINT;
+
+int LoadStringA(HINSTANCE, UINT, char*, int);
+DWORD GetPrivateProfileSectionA(const char*, char*, DWORD, const char*);
+BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const char*);
+DWORD GetPrivateProfileStringA(const char*, const char*, const char*, char*, DWORD, const char*);
+int MessageBoxA(HWND, const char*, const char*, UINT);
+char* lstrcpynA(char*, const char*, int);

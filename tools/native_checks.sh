@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the window-free logic natively with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer, runs its checks and fuzzes the number conversion
+# for a bounded time.   tools/native_checks.sh [SECONDS]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$top/build-native
+seconds=${1:-20}
+CXX=clang++ cmake -S "$top/tools/native" -B "$build" -G Ninja >/dev/null
+cmake --build "$build" >/dev/null
+"$build/conversion_checks"
+mkdir -p "$build/corpus"
+"$build/conversion_fuzzer" -max_total_time="$seconds" -max_len=64 "$build/corpus" 2>"$build/fuzz.log" ||
+  { tail -40 "$build/fuzz.log"; exit 1; }
+tail -1 "$build/fuzz.log"
