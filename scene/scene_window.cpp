@@ -95,6 +95,12 @@ static void DestroyScene(HWND window)
     }
     free(sceneState.objects);
     sceneState.objects = nullptr;
+    // The texture bitmap too: a process that makes window after window must not
+    // keep one bitmap per window.
+    if (sceneState.textureImage.bitmap) {
+        DeleteObject(sceneState.textureImage.bitmap);
+        sceneState.textureImage = TextureImage{};
+    }
     PostQuitMessage(0);
 }
 

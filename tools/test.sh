@@ -28,7 +28,9 @@ cmake --build build
 cmake --build build-x64
 echo "product: $top/build/KH_Schoner.scr (i686); tests: $test_arch build in $test_build"
 
+# The window-free logic, natively under the sanitizers, with a bounded fuzz run.
+bash tools/native_checks.sh
+
 # The fixture tests start and stop Xvfb and the wineserver; they also run when
 # another test fails, so nothing is left running.
 ctest --test-dir "$test_build" --output-on-failure
-bash tools/native_checks.sh
