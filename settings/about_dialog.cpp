@@ -1,19 +1,177 @@
-// The about dialog: a first stand-in that can be ended.
-#include "resources/resource_ids.h"
+// The about dialog: product line, pictures, postal address, rights notice, and the
+// two links that hand the club's web address and the author's mail address to the
+// shell. Every other text and picture shows the terms of use when clicked.
 #include "settings/settings.h"
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "host/host.h"
+#include "resources/resource_ids.h"
+
+AboutDialogState aboutDialogState;
+
+// The dialog shows the web address without its scheme; the browser gets it whole.
+static const char kWebTarget[] = "http://www.kranichhof.example";
+// Handed to the mail program in exactly this form, the blank after the scheme included.
+static const char kMailTarget[] = "mailto: info@kranichhof.example?subject=KH Schoner";
+static const COLORREF kLinkColour = RGB(0, 0, 255);
+static const int kFirstTermsLength = 499;
+static const int kSecondTermsLength = 399;
+
+// Both links lose their underline while the pointer is over either of them, so the
+// font follows the dialog's hover state, not the link being drawn.
+static HFONT CurrentLinkFont()
+{
+    const AboutDialogState& state = aboutDialogState;
+    bool atRest = state.pointerAway && (state.webLinkAway || state.mailLinkAway);
+    return atRest ? state.underlinedLinkFont : state.plainLinkFont;
+}
+
+// Some static controls select their own font after asking for colours, so the
+// links are also given the font itself; it shows at their next drawing.
+static void HandLinkFont()
+{
+    WPARAM font = reinterpret_cast<WPARAM>(CurrentLinkFont());
+    SendMessageA(aboutDialogState.webLink, WM_SETFONT, font, FALSE);
+    SendMessageA(aboutDialogState.mailLink, WM_SETFONT, font, FALSE);
+}
+
+static INT_PTR ColourLink(HDC dc, HWND control)
+{
+    const AboutDialogState& state = aboutDialogState;
+    if (control != state.webLink && control != state.mailLink)
+        return FALSE;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kLinkColour);
+    SelectObject(dc, CurrentLinkFont());
+    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+static void StartAboutDialog(HWND dialog)
+{
+    AboutDialogState& state = aboutDialogState;
+    state.pointerAway = true;
+    state.webLinkAway = true;
+    state.mailLinkAway = true;
+    state.webLink = GetDlgItem(dialog, IDC_WEB_LINK);
+    state.mailLink = GetDlgItem(dialog, IDC_MAIL_LINK);
+    state.plainLinkFont = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+    LOGFONTA font;
+    GetObjectA(state.plainLinkFont, sizeof font, &font);
+    font.lfUnderline = 1;
+    state.underlinedLinkFont = CreateFontIndirectA(&font);
+    state.handCursor = LoadCursorA(hostState.instance, MAKEINTRESOURCEA(IDR_LINK_CURSOR));
+    state.arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
+    HandLinkFont();
+}
+
+static void EndAboutDialog()
+{
+    DeleteObject(aboutDialogState.underlinedLinkFont);
+    aboutDialogState.underlinedLinkFont = nullptr;
+}
+
+// The links report nothing themselves: the dialog finds them under the pointer.
+static HWND ChildAtPoint(HWND dialog, LPARAM lParam)
+{
+    POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return ChildWindowFromPoint(dialog, point);
+}
+
+static void TrackLink(HWND link, HWND underPointer, bool& linkAway)
+{
+    if (linkAway != (underPointer == link))
+        return;
+    aboutDialogState.pointerAway = !aboutDialogState.pointerAway;
+    linkAway = !linkAway;
+    HandLinkFont();
+    InvalidateRect(link, nullptr, FALSE);
+}
+
+static void FollowPointer(HWND dialog, LPARAM lParam)
+{
+    AboutDialogState& state = aboutDialogState;
+    HWND underPointer = ChildAtPoint(dialog, lParam);
+    TrackLink(state.webLink, underPointer, state.webLinkAway);
+    TrackLink(state.mailLink, underPointer, state.mailLinkAway);
+    SetCursor(state.pointerAway ? state.arrowCursor : state.handCursor);
+}
+
+static void OpenLinkAt(HWND dialog, LPARAM lParam)
+{
+    HWND underPointer = ChildAtPoint(dialog, lParam);
+    const char* target = nullptr;
+    if (underPointer == aboutDialogState.webLink)
+        target = kWebTarget;
+    else if (underPointer == aboutDialogState.mailLink)
+        target = kMailTarget;
+    // Without a browser or mail program nothing happens, and nothing needs to.
+    if (target)
+        ShellExecuteA(dialog, "open", target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+static void ShowTermsOfUse(HWND dialog)
+{
+    char first[kFirstTermsLength + 1] = "";
+    char second[kSecondTermsLength + 1] = "";
+    LoadStringA(hostState.instance, IDS_TERMS_FIRST, first, sizeof first);
+    LoadStringA(hostState.instance, IDS_TERMS_SECOND, second, sizeof second);
+    char* terms = aboutDialogState.termsText;
+    lstrcpynA(terms, first, sizeof aboutDialogState.termsText);
+    lstrcatA(terms, second);
+    MessageBoxA(dialog, terms, "Nutzungsbedingungen", MB_OK | MB_ICONINFORMATION);
+}
+
+static void OpenConfiguration(HWND dialog)
+{
+    InitCommonControls();
+    DialogBoxParamA(hostState.instance, MAKEINTRESOURCEA(IDD_CONFIG), dialog, ConfigDialogProc,
+                    0);
+}
+
+static void RunAboutCommand(HWND dialog, WORD control)
+{
+    switch (control) {
+    case IDOK:  // posted by the configuration dialog as it closes
+    case IDCANCEL:
+    case IDC_CLOSE:
+        EndDialog(dialog, 1);
+        break;
+    case IDC_CONFIGURE:
+        OpenConfiguration(dialog);
+        break;
+    case IDC_BANNER:
+    case IDC_BEAR_PICTURE:
+    case IDC_LOGO_PICTURE:
+    case IDC_ADDRESS:
+    case IDC_RIGHTS:
+    case IDC_PRODUCT:
+        ShowTermsOfUse(dialog);
+        break;
+    }
+}
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
+        StartAboutDialog(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK: case IDCANCEL: case IDC_CLOSE:
-            EndDialog(dialog, 1);
-            break;
-        }
+        RunAboutCommand(dialog, LOWORD(wParam));
         return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return ColourLink(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_MOUSEMOVE:
+        FollowPointer(dialog, lParam);
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        OpenLinkAt(dialog, lParam);
+        return TRUE;
+    case WM_DESTROY:
+        EndAboutDialog();
+        return FALSE;
     }
     return FALSE;
 }

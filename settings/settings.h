@@ -17,6 +17,23 @@ struct SaverSettings {
 
 extern SaverSettings saverSettings;
 
+// The about dialog's state for its one opening: the two links, which of them the
+// pointer is over, and the fonts and cursors they are shown with.
+struct AboutDialogState {
+    HWND webLink;
+    HWND mailLink;
+    bool webLinkAway;
+    bool mailLinkAway;
+    bool pointerAway;            // toggled at every change of either link's hover state
+    HFONT plainLinkFont;         // while a link is hovered
+    HFONT underlinedLinkFont;    // at rest
+    HCURSOR handCursor;
+    HCURSOR arrowCursor;
+    char termsText[499 + 399 + 1];
+};
+
+extern AboutDialogState aboutDialogState;
+
 // Fills saverSettings; writes the seven defaults first when the section is missing
 // or empty. False only when writing a default failed (the message has been shown).
 bool LoadSaverSettings();
