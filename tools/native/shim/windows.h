@@ -1,5 +1,6 @@
-// Just enough of the Windows declarations for the window-free settings logic to
-// compile natively; the profile and string functions answer as if nothing is stored.
+// Just enough of the Windows declarations for the window-free settings and
+// command-line logic to compile natively; the profile and string functions answer
+// as if nothing is stored, and characters are single bytes, as in code page 1252.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -30,3 +31,4 @@ BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const cha
 DWORD GetPrivateProfileStringA(const char*, const char*, const char*, char*, DWORD, const char*);
 int MessageBoxA(HWND, const char*, const char*, UINT);
 char* lstrcpynA(char*, const char*, int);
+char* CharNextA(const char*);

@@ -48,3 +48,8 @@ char* lstrcpynA(char* target, const char* source, int size)
     target[size - 1] = '\0';
     return target;
 }
+
+char* CharNextA(const char* text)
+{
+    return const_cast<char*>(*text ? text + 1 : text);
+}
