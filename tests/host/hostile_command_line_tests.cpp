@@ -97,7 +97,7 @@ std::string RandomDigits(std::mt19937& random, size_t length)
     return text;
 }
 
-std::string Decimal(unsigned __int128 value)
+std::string Decimal(unsigned long long value)
 {
     std::string text;
     do {
@@ -116,10 +116,10 @@ struct WrappedHandle {
 WrappedHandle RandomWrappedHandle(std::mt19937& random)
 {
     std::uniform_int_distribution<uint32_t> value;
-    std::uniform_int_distribution<unsigned long long> multiple(0, ~0ULL);
+    std::uniform_int_distribution<unsigned long long> multiple(0, 0xFFFFFFFFULL);
     std::uniform_int_distribution<int> zeros(0, 3);
     uint32_t low = value(random);
-    unsigned __int128 whole = (static_cast<unsigned __int128>(multiple(random)) << 32) + low;
+    unsigned long long whole = (multiple(random) << 32) + low;
     return {std::string(static_cast<size_t>(zeros(random)), '0') + Decimal(whole), low};
 }
 
@@ -273,8 +273,7 @@ TEST(CommandLine, ASampleOfGeneratedLinesEndsTheRealSaverWithTheTablesExitCode)
 TEST(CommandLine, AWindowHandleWrittenPastTwoToThe32ndPreviewsInTheWindowOfItsLowBits)
 {
     HWND parent = MakeTestWindow(false);
-    unsigned __int128 wrapped =
-        (static_cast<unsigned __int128>(12345) << 32) + reinterpret_cast<UINT_PTR>(parent);
+    unsigned long long wrapped = (12345ULL << 32) + reinterpret_cast<UINT_PTR>(parent);
     PROCESS_INFORMATION process = StartScr("/p " + Decimal(wrapped));
     EXPECT_NE(WaitForChild(parent, "WindowsScreenSaverClass", "Preview"), nullptr);
     DestroyWindow(parent);
