@@ -29,7 +29,8 @@ gcc -shared -fPIC -O2 -Wall -Wextra -Werror -o "$build/swapcount.so" "$root/benc
 "$root/tools/harness.sh" start "$build" win64 >/dev/null || exit 1
 trap '"$root/tools/harness.sh" stop "$build" win64 >/dev/null' EXIT
 DISPLAY=":$(cat "$build/harness/display")"; export DISPLAY
-wine_run() { "$root/tools/wine_run.sh" "$build" win64 "$@"; }
+# A script that execs Wine, not a function: measure needs the Wine process's own id.
+wine_run=("$root/tools/wine_run.sh" "$build" win64)
 
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 swaps() { awk '{ print $1 + 0 }' "$1" 2>/dev/null || echo 0; }
@@ -66,7 +67,7 @@ saver_settings() {
 echo "Frames in an 800 x 600 window through the scene's window procedure, unpaced"
 echo "($frames frames per row after 10 unmeasured ones):"
 echo
-wine_run "$build/bench/kh_bench.exe" table "$frames" | tr -d '\r'
+"${wine_run[@]}" "$build/bench/kh_bench.exe" table "$frames" | tr -d '\r'
 echo
 echo "Presented frames and CPU time over $seconds s (after $warmup s to settle), 800 x 600:"
 echo
@@ -76,13 +77,13 @@ rows=$(mktemp)
 runtime=$((warmup + seconds + 5))
 {
   saver_settings KH-Satellit
-  measure "KH_Schoner Satellite" default wine_run "$build/KH_Schoner.scr" /s
-  measure "KH_Schoner Satellite" unpaced wine_run "$build/bench/kh_bench.exe" run KH-Satellit 5 $runtime
+  measure "KH_Schoner Satellite" default "${wine_run[@]}" "$build/KH_Schoner.scr" /s
+  measure "KH_Schoner Satellite" unpaced "${wine_run[@]}" "$build/bench/kh_bench.exe" run KH-Satellit 5 $runtime
   measure "glplanet" default "$hacks/glplanet" -geometry 800x600
   measure "glplanet" unpaced "$hacks/glplanet" -geometry 800x600 -delay 0
   saver_settings Text
-  measure "KH_Schoner Sentence" default wine_run "$build/KH_Schoner.scr" /s
-  measure "KH_Schoner Sentence" unpaced wine_run "$build/bench/kh_bench.exe" run Text 5 $runtime
+  measure "KH_Schoner Sentence" default "${wine_run[@]}" "$build/KH_Schoner.scr" /s
+  measure "KH_Schoner Sentence" unpaced "${wine_run[@]}" "$build/bench/kh_bench.exe" run Text 5 $runtime
   measure "gltext" default "$hacks/gltext" -geometry 800x600
   measure "gltext" unpaced "$hacks/gltext" -geometry 800x600 -delay 0
 } | tee "$rows"
