@@ -13,11 +13,11 @@ cmake --build "$build" >/dev/null
 "$build/conversion_checks"
 "$build/command_line_checks"
 mkdir -p "$build/corpus"
-"$build/conversion_fuzzer" -max_total_time="$seconds" -max_len=64 "$build/corpus" 2>"$build/fuzz.log" ||
+"$build/conversion_fuzzer" -max_total_time="$seconds" -max_len=64 -artifact_prefix="$build/" "$build/corpus" 2>"$build/fuzz.log" ||
   { tail -40 "$build/fuzz.log"; exit 1; }
 tail -1 "$build/fuzz.log"
 mkdir -p "$build/command_line_corpus"
-"$build/command_line_fuzzer" -max_total_time="$command_line_seconds" -max_len=256 \
+"$build/command_line_fuzzer" -max_total_time="$command_line_seconds" -max_len=256 -artifact_prefix="$build/" \
   "$build/command_line_corpus" 2>"$build/command_line_fuzz.log" ||
   { tail -40 "$build/command_line_fuzz.log"; exit 1; }
 tail -1 "$build/command_line_fuzz.log"
