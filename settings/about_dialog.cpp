@@ -14,7 +14,7 @@ AboutDialogState aboutDialogState;
 // The dialog shows the web address without its scheme; the browser gets it whole.
 static const char kWebTarget[] = "http://www.kranichhof.example";
 // Handed to the mail program in exactly this form, the blank after the scheme included.
-static const char kMailTarget[] = "mailto: info@kranichhof.example?subject=KH Schoner";
+static const char kMailTarget[] = "mailto: kh@kh.example?subject=KH Schoner";
 static const COLORREF kLinkColour = RGB(0, 0, 255);
 static const int kFirstTermsLength = 499;
 static const int kSecondTermsLength = 399;
