@@ -75,13 +75,24 @@ static void EndTextureChange(float* matrix)
     glMatrixMode(GL_MODELVIEW);
 }
 
+// The spin factors and signs drawn at set-up, as the swarms use them.
+struct Spin {
+    float r0, r1, r2;
+    int s0, s1, s2;
+};
+
+static Spin ReadSpin()
+{
+    return {sceneState.spinFactor[0], sceneState.spinFactor[1], sceneState.spinFactor[2],
+            sceneState.spinSign[0],   sceneState.spinSign[1],   sceneState.spinSign[2]};
+}
+
 static void DrawLogoSwarm(double T)
 {
     const float* a = sceneState.objects;
-    const float r0 = sceneState.spinFactor[0], r1 = sceneState.spinFactor[1],
-                r2 = sceneState.spinFactor[2];
-    const int s0 = sceneState.spinSign[0], s1 = sceneState.spinSign[1],
-              s2 = sceneState.spinSign[2];
+    const Spin spin = ReadSpin();
+    const float r0 = spin.r0, r1 = spin.r1, r2 = spin.r2;
+    const int s0 = spin.s0, s1 = spin.s1, s2 = spin.s2;
     static const GLfloat kFirst[4] = {10, 0, 0, 1}, kSecond[4] = {-10, 0, 0, 1};
 
     Move(0, 0, -80);
@@ -116,10 +127,9 @@ static void DrawLogoSwarm(double T)
 static void DrawBottleSwarm(double T)
 {
     const float* a = sceneState.objects;
-    const float r0 = sceneState.spinFactor[0], r1 = sceneState.spinFactor[1],
-                r2 = sceneState.spinFactor[2];
-    const int s0 = sceneState.spinSign[0], s1 = sceneState.spinSign[1],
-              s2 = sceneState.spinSign[2];
+    const Spin spin = ReadSpin();
+    const float r0 = spin.r0, r1 = spin.r1, r2 = spin.r2;
+    const int s0 = spin.s0, s1 = spin.s1, s2 = spin.s2;
     static const GLfloat kAmber[3] = {1.0f, 0.58824f, 0.11765f}, kWhite[3] = {1, 1, 1};
     static const GLfloat kFirst[4] = {40, 5, 0, 1}, kSecond[4] = {-40, 5, 0, 1};
 
