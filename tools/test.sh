@@ -24,9 +24,11 @@ else
   configure build mingw-i686.cmake OFF
   configure build-x64 mingw-x86_64.cmake ON
 fi
-cmake --build build
+# The package target builds the i686 product and packs the release archive,
+# which a test checks against it.
+cmake --build build --target package
 cmake --build build-x64
-echo "product: $top/build/KH_Schoner.scr (i686); tests: $test_arch build in $test_build"
+echo "product: $top/build/KH_Schoner.scr (i686), release archive $top/build/KH_Schoner-1.6.zip; tests: $test_arch build in $test_build"
 
 # The window-free logic, natively under the sanitizers, with a bounded fuzz run.
 bash tools/native_checks.sh
