@@ -28,7 +28,7 @@ const ExpectedControl kAboutControls[] = {
      KeepsPlace},
     {IDC_BANNER, "Static", nullptr, {69, 11, 167, 12}, SS_BITMAP | SS_NOTIFY, KeepsPlace},
     {IDC_MAIL_LINK, "Static", "kh@kh.example", {33, 71, 66, 8}, 0},
-    {0xFFFF, "Static", "e-mail:", {10, 71, 21, 8}, 0},
+    {0xFFFF, "Static", "e-mail:", {7, 71, 24, 8}, 0},
 };
 
 // Pictures take the size of their bitmap: width and height in pixels.
