@@ -12,7 +12,6 @@ static const float kBlue[3] = {0.0f, 0.0f, 1.0f};
 static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
 
 // The arch is drawn twice over the same points: filled, then its outline.
-static const GLenum kArchPassModes[2] = {GL_POLYGON, GL_LINE_LOOP};
 static const float* const kArchPassColours[2] = {kYellow, kBlue};
 
 static const float kArchRadius = 7.5f;
@@ -98,22 +97,35 @@ static void SendField(const float corners[4][2], float z)
         glVertex3f(corners[i][0], corners[i][1], z);
 }
 
+static void SendHalfDisc(const float* colour, const float* sines, const float* cosines)
+{
+    glBegin(GL_POLYGON);
+    glColor3fv(colour);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    for (int i = 0; i < kHalfEntries; ++i)
+        glVertex3f(kArchRadius * cosines[i], kArchRadius * sines[i] + kArchCentreY, kArchPlane);
+    glEnd();
+}
+
 void DrawLogoArch()
 {
     const float* sines = sceneState.halfCircleSin;
     const float* cosines = sceneState.halfCircleCos;
 
-    for (int pass = 0; pass < 2; ++pass) {
-        glBegin(kArchPassModes[pass]);
-        glColor3fv(kArchPassColours[pass]);
-        glNormal3f(0.0f, 0.0f, 1.0f);
-        for (int i = 0; i < kHalfEntries; ++i)
-            glVertex3f(kArchRadius * cosines[i], kArchRadius * sines[i] + kArchCentreY, kArchPlane);
-        glEnd();
-    }
+    SendHalfDisc(kArchPassColours[0], sines, cosines);
+    // The rim lies in the plane of the half-disc, but a line's depths are not the
+    // polygon's own there, so a plain line loop loses the depth test along most of
+    // it. Drawn as the half-disc's outline, moved towards the viewer by one step of
+    // the disc's own depth slope, it wins over the disc and over nothing else.
+    glPushAttrib(GL_POLYGON_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glPolygonOffset(-1.0f, -1.0f);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    SendHalfDisc(kArchPassColours[1], sines, cosines);
+    glPopAttrib();
 
     // The quarter field leaves a yellow band of 0.5 along the curve.
-    glBegin(kArchPassModes[0]);
+    glBegin(GL_POLYGON);
     glColor3fv(kWhite);
     glNormal3f(0.0f, 0.0f, 1.0f);
     for (int i = 0; i < kQuarterEntries; ++i)

@@ -21,9 +21,17 @@ float FrameStep(int speed, SceneKind kind)
     return static_cast<float>(base - (v - 15) * perNotch);
 }
 
-static void Turn(double degrees, float x, float y, float z)
+static double WithinOneTurn(double degrees)
 {
-    glRotatef(static_cast<float>(degrees), x, y, z);
+    // fmod is exact and keeps the sign: -370 becomes -10, the same turn.
+    return fmod(degrees, 360.0);
+}
+
+// The clock grows without bound while a float keeps only 24 bits: an angle of
+// millions of degrees would lose its fraction, and with it the steady motion.
+void Turn(double degrees, float x, float y, float z)
+{
+    glRotatef(static_cast<float>(WithinOneTurn(degrees)), x, y, z);
 }
 
 static void Move(double x, double y, double z)
@@ -68,10 +76,35 @@ static void BeginTextureChange()
     glLoadIdentity();
 }
 
+// Each single-precision product leaves the turn a little longer or shorter than
+// a pure turn; over millions of products the label picture would grow or shrink
+// by half. One Newton step towards the nearest pure turn, in double precision,
+// removes that error before it can build up: X = X (3I - X^T X) / 2 on the
+// upper 3 x 3 of the column-major matrix; the move stays as it is.
+static void KeepPureTurn(float* matrix)
+{
+    double column[3][3], gram[3][3];
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r)
+            column[c][r] = matrix[4 * c + r];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            gram[i][j] = column[i][0] * column[j][0] + column[i][1] * column[j][1] +
+                         column[i][2] * column[j][2];
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r) {
+            double sum = 0;
+            for (int k = 0; k < 3; ++k)
+                sum += column[k][r] * ((k == c ? 1.5 : 0.0) - 0.5 * gram[k][c]);
+            matrix[4 * c + r] = static_cast<float>(sum);
+        }
+}
+
 static void EndTextureChange(float* matrix)
 {
     glMultMatrixf(matrix);
     glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    KeepPureTurn(matrix);
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -69,6 +69,7 @@ void DrawFrame();
 void DrawSentenceScene();
 
 // Shared by the frame and the sentence scene.
+void Turn(double degrees, float x, float y, float z);  // glRotatef within one turn
 void DrawLogoBody();  // letters, a move of one unit along z, letters, sides, arch
 void LightSpin(double turn, float ax, float ay, float az, const GLfloat* first,
                const GLfloat* second);

@@ -58,7 +58,7 @@ void AdvanceFlyingWord(float drawnSine)
     }
 }
 
-static void DrawFlyingWord(float F)
+static void DrawFlyingWord(double F)
 {
     if (!sceneState.wordActive) {
         DWORD now = sceneState.millisecondSource ? sceneState.millisecondSource() : timeGetTime();
@@ -72,7 +72,7 @@ static void DrawFlyingWord(float F)
     glColor3fv(kRed);
     glTranslatef(-2, 0, 0);
     glTranslatef(17 * w, sceneState.wordHeight, -17);
-    glRotatef(-3 * F, 1, 0, 0);
+    Turn(-3 * F, 1, 0, 0);
     Write(kWordTable[sceneState.wordIndex]);
     glPopMatrix();
     glPopAttrib();
@@ -88,7 +88,8 @@ void DrawSentenceScene()
     const int s0 = sceneState.spinSign[0], s1 = sceneState.spinSign[1];
     const double A = 0.02 * S * T;
     const double sA = sin(A), cA = cos(A);
-    const float F = static_cast<float>(3 * s1 * T * S);
+    // Kept in double: over days of running it reaches hundreds of millions of degrees.
+    const double F = 3 * s1 * T * S;
     static const GLfloat kFirst[4] = {40, 5, 0, 1}, kSecond[4] = {-40, 5, 0, 1};
 
     glShadeModel(GL_FLAT);
@@ -97,8 +98,8 @@ void DrawSentenceScene()
 
     glPushMatrix();
     glTranslatef(0, 13, -70);
-    glRotatef(-F, 1, 0, 0);
-    glRotatef(static_cast<float>(30 * fabs(sA)), 0, 1, 0);
+    Turn(-F, 1, 0, 0);
+    Turn(30 * fabs(sA), 0, 1, 0);
     glTranslatef(0, -2, 3);
     glPushMatrix();
     DrawLogoBody();
@@ -120,12 +121,12 @@ void DrawSentenceScene()
               static_cast<float>(fabs(cA)));
     glPushMatrix();
     glTranslatef(-6, 2, -13);
-    glRotatef(F, 1, 0, 0);
+    Turn(F, 1, 0, 0);
     Write("Der");
     glPopMatrix();
     glPushMatrix();
     glTranslatef(3.5f, 2, -13);
-    glRotatef(F, 1, 0, 0);
+    Turn(F, 1, 0, 0);
     Write("ist ...");
     glPopMatrix();
     glPopMatrix();
@@ -134,7 +135,7 @@ void DrawSentenceScene()
               static_cast<float>(fabs(cos(A + 2 * kPi / 3))));
     glPushMatrix();
     glTranslatef(static_cast<float>(3 * sin(0.1 * T * r0)), -3, -11);
-    glRotatef(static_cast<float>(S * T * s0 * 3), 1, 1, 1);
+    Turn(S * T * s0 * 3, 1, 1, 1);
     glTranslatef(-1.5f, 0, 0);
     Write(saverSettings.Text);
     glPopMatrix();

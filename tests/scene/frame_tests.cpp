@@ -242,6 +242,23 @@ TEST_F(Frames, LabelTextureMatricesAccumulate)
     }
 }
 
+TEST_F(Frames, LabelPicturesKeepTheirSizeOverThousandsOfTurns)
+{
+    window = CreateSceneWindow({"B\xe4rchen", 20}, 80, 60);
+    ASSERT_TRUE(window);
+    for (int frame = 0; frame < 120; ++frame)
+        DrawAndRead(window, 80, 60);
+    // A picture grown or shrunk, or sheared, shows in columns that are no longer
+    // orthonormal.
+    for (const float* m : {sceneState.textureMatrixA, sceneState.textureMatrixB})
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                EXPECT_NEAR(m[4 * i] * m[4 * j] + m[4 * i + 1] * m[4 * j + 1] +
+                                m[4 * i + 2] * m[4 * j + 2],
+                            i == j ? 1.0 : 0.0, 1e-5)
+                    << i << ", " << j;
+}
+
 double Distance(const float* a, const double* b)
 {
     return sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) +
@@ -272,17 +289,101 @@ TEST_F(Frames, LightsCircleTheLastLogoDrawn)
     EXPECT_NEAR(Distance(swarmCentre, centre), sqrt(x * x + y * y + z * z), 1.0);
 }
 
-TEST_F(Frames, ClockKeepsMovingAfterAWeek)
+using Rotate = void(APIENTRY*)(GLfloat, GLfloat, GLfloat, GLfloat);
+
+// Every glRotatef on the model-view matrix, as the turn that the matrix read back
+// before and after it shows.
+std::vector<double> turns;
+Rotate openGlRotate;
+
+void APIENTRY RecordTurn(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
-    window = CreateSceneWindow({"KH-Logo", 2});
-    ASSERT_TRUE(window);
-    // A week at 64 frames a second and the default step.
-    sceneState.clock = -0.7 * 64 * 3600 * 24 * 7;
-    for (int i = 0; i < 10; ++i) {
-        double before = sceneState.clock;
-        DrawAndRead(window);
-        EXPECT_NEAR(before - sceneState.clock, 0.7, 1e-6);
+    GLint mode;
+    GLfloat before[16], after[16];
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    openGlRotate(angle, x, y, z);
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    if (mode != GL_MODELVIEW)
+        return;
+    // The upper 3 x 3 of before^T after turns about (x, y, z).
+    double r[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            r[i][j] = before[4 * i] * after[4 * j] + before[4 * i + 1] * after[4 * j + 1] +
+                      before[4 * i + 2] * after[4 * j + 2];
+    const double sine = ((r[2][1] - r[1][2]) * x + (r[0][2] - r[2][0]) * y +
+                         (r[1][0] - r[0][1]) * z) / (2 * sqrt(x * x + y * y + z * z));
+    turns.push_back(atan2(sine, (r[0][0] + r[1][1] + r[2][2] - 1) / 2) * 180 / 3.141592653589793);
+}
+
+// The scene reaches OpenGL through this program's import table.
+void SwapImport(Rotate from, Rotate to)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    const IMAGE_NT_HEADERS* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& table =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+    Rotate* slots = reinterpret_cast<Rotate*>(base + table.VirtualAddress);
+    for (size_t i = 0; i < table.Size / sizeof(Rotate); ++i)
+        if (slots[i] == from) {
+            DWORD protection;
+            VirtualProtect(&slots[i], sizeof slots[i], PAGE_READWRITE, &protection);
+            slots[i] = to;
+        }
+}
+
+// The turns of frames 0 and 1 and of frames 40 and 41 after the clock has run
+// for days at 64 frames a second, with the sentence's word in mid-flight.
+std::vector<std::vector<double>> TurnsOfFramePairs(const char* art, int days)
+{
+    HWND window = CreateSceneWindow({art, 3}, 80, 60);
+    sceneState.clock -= 0.7 * 64 * 3600 * 24 * days;
+    sceneState.wordActive = 1;
+    sceneState.wordSwing = 0;
+    sceneState.wordDirection = -1;
+    std::vector<std::vector<double>> frames;
+    for (int frame = 0; frame < 42; ++frame) {
+        turns.clear();
+        DrawAndRead(window, 80, 60);
+        if (frame < 2 || frame >= 40)
+            frames.push_back(turns);
     }
+    DestroySceneWindow(window);
+    return frames;
+}
+
+// How far a turn moved from the first frame of a pair to the second.
+double Step(const std::vector<std::vector<double>>& frames, int pair, size_t turn)
+{
+    return remainder(frames[2 * pair + 1][turn] - frames[2 * pair][turn], 360.0);
+}
+
+TEST_F(Frames, TurnsAreAsSteadyAfterThirtyDaysAsAtTheStart)
+{
+    openGlRotate = glRotatef;
+    SwapImport(openGlRotate, RecordTurn);
+    for (const char* art : {"KH-Logo", "B\xe4rchen", "KH-Satellit", "Text"}) {
+        const std::vector<std::vector<double>> fresh = TurnsOfFramePairs(art, 0);
+        const std::vector<std::vector<double>> late = TurnsOfFramePairs(art, 30);
+        for (int frame = 0; frame < 4; ++frame) {
+            ASSERT_EQ(fresh[frame].size(), fresh[0].size()) << art;
+            ASSERT_EQ(late[frame].size(), fresh[0].size()) << art;
+        }
+        int steady = 0;
+        for (size_t i = 0; i < fresh[0].size(); ++i) {
+            // The arches' rocking and the logo's swing are no steady turns.
+            if (fabs(Step(fresh, 0, i) - Step(fresh, 1, i)) > 1e-3)
+                continue;
+            ++steady;
+            for (int pair : {0, 1})
+                EXPECT_NEAR(Step(late, pair, i), Step(fresh, pair, i), 0.01)
+                    << art << ", turn " << i << ", frame pair " << pair;
+        }
+        EXPECT_GT(steady, 5) << art;
+    }
+    SwapImport(RecordTurn, openGlRotate);
 }
 
 }  // namespace
