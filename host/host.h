@@ -25,6 +25,16 @@ struct HostState {
 
 extern HostState hostState;
 
+// GetProcAddress gives every function the one type FARPROC. The pointer to fill
+// names the real type, and on i686 it must be WINAPI or the call does not
+// compile; the step through void (*)() is the one cast the compiler lets pass.
+template <typename Result, typename... Parameters>
+void LookUpFunction(HMODULE library, const char* name, Result (WINAPI*& function)(Parameters...))
+{
+    function = reinterpret_cast<Result (WINAPI*)(Parameters...)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
 // Process entry and mode dispatch
 const char* SkipProgramName(const char* commandLine);
 int DispatchSaverMode(HINSTANCE instance, const char* arguments);

@@ -30,8 +30,7 @@ static void LoadVerifierLibrary()
     hostState.verifierLibrary = LoadLibraryA("PASSWORD.CPL");
     if (!hostState.verifierLibrary)
         return;
-    hostState.verifyPassword = reinterpret_cast<BOOL(WINAPI*)(HWND)>(
-        GetProcAddress(hostState.verifierLibrary, "VerifyScreenSavePwd"));
+    LookUpFunction(hostState.verifierLibrary, "VerifyScreenSavePwd", hostState.verifyPassword);
     if (hostState.verifyPassword)
         SetSaverRunning(true);
     else
@@ -106,8 +105,8 @@ void ChangeSaverPassword(HWND owner)
     HMODULE library = LoadLibraryA("MPR.DLL");
     if (!library)
         return;
-    auto changePassword = reinterpret_cast<DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID)>(
-        GetProcAddress(library, "PwdChangePasswordA"));
+    DWORD (WINAPI *changePassword)(LPCSTR, HWND, DWORD, LPVOID);
+    LookUpFunction(library, "PwdChangePasswordA", changePassword);
     if (changePassword)
         changePassword("SCRSAVE", owner, 0, nullptr);
     FreeLibrary(library);

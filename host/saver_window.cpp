@@ -103,8 +103,7 @@ static void DetachInputContext(HWND window)
     hostState.imeLibrary = GetModuleHandleA("IMM32.DLL");
     if (!hostState.imeLibrary)
         return;
-    hostState.associateContext = reinterpret_cast<HIMC(WINAPI*)(HWND, HIMC)>(
-        GetProcAddress(hostState.imeLibrary, "ImmAssociateContext"));
+    LookUpFunction(hostState.imeLibrary, "ImmAssociateContext", hostState.associateContext);
     if (hostState.associateContext)
         hostState.savedInputContext = hostState.associateContext(window, nullptr);
 }
