@@ -117,7 +117,7 @@ static void RestoreInputContext(HWND window)
 static void PrepareWindow(HWND window)
 {
     DetachInputContext(window);
-    GetCursorPos(&hostState.anchorPoint);
+    AnchorAtCursor();
     HideCursorInFullScreen();
 }
 
