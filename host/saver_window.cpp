@@ -60,11 +60,16 @@ static bool CreateSaverWindow(HWND parent, const WindowShape& shape)
 static int RunMessageLoop()
 {
     MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    for (;;) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
+        // A failed read leaves the record as it was, with an earlier message's wParam.
+        if (got == -1)
+            return -1;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
 }
 
 int RunSaverWindow(HWND parent)
