@@ -127,18 +127,19 @@ static void PrepareWindow(HWND window)
 }
 
 // The display settings show help for the preview's parent, not for the preview.
-// The system refuses to post a help request, whose lParam points to its details;
-// that one is sent instead, while the details are still valid.
+// A help request's lParam points to its details, valid only while it is being
+// handled: it is sent, and only the context menu is posted.
 static void ForwardToPreviewParent(HWND window, UINT message, LPARAM lParam)
 {
     HWND parent = GetParent(window);
     if (!parent || !IsWindow(parent))
         return;
     WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
-    if (!PostMessageA(parent, message, parentHandle, lParam) &&
-        GetLastError() == ERROR_MESSAGE_SYNC_ONLY)
+    if (message == WM_HELP)
         SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, 1000,
                             nullptr);
+    else
+        PostMessageA(parent, message, parentHandle, lParam);
 }
 
 // Switching tasks or starting another saver must not interrupt a full-screen run.
