@@ -13,6 +13,7 @@ struct HostState {
     bool closeAccepted;           // a close was granted; never cleared
     bool promptActive;            // the password prompt is up
     POINT anchorPoint;            // where mouse travel is measured from
+    bool anchorKnown;             // false until a cursor position could be read
 
     HMODULE imeLibrary;
     HIMC (WINAPI *associateContext)(HWND, HIMC);
@@ -24,6 +25,16 @@ struct HostState {
 };
 
 extern HostState hostState;
+
+// GetProcAddress gives every function the one type FARPROC. The pointer to fill
+// names the real type, and on i686 it must be WINAPI or the call does not
+// compile; the step through void (*)() is the one cast the compiler lets pass.
+template <typename Result, typename... Parameters>
+void LookUpFunction(HMODULE library, const char* name, Result (WINAPI*& function)(Parameters...))
+{
+    function = reinterpret_cast<Result (WINAPI*)(Parameters...)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
 
 // Process entry and mode dispatch
 const char* SkipProgramName(const char* commandLine);
@@ -39,6 +50,13 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.
 bool MouseTravelEndsRun(POINT anchor, POINT position);
+// The cursor position becomes the anchor. It cannot always be read (on Windows NT
+// while the input desktop changes); then the anchor stays as it was.
+void AnchorAtCursor();
+// The travel rule for one cursor reading, `read` false when it failed: true when
+// the run must close, the anchor then moving to the position. A failed reading
+// does nothing; without an anchor, the reading becomes it.
+bool CursorReadingEndsRun(bool read, POINT position);
 
 // Password (Windows 95/98/ME only)
 void LoadPasswordVerifier();

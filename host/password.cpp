@@ -3,6 +3,8 @@
 // other system all of it stays inactive. The saver itself never sees a password.
 #include "host/host.h"
 
+#include <cstring>
+
 static const DWORD reaskDelay = 200;          // milliseconds after a prompt ended
 static const DWORD noPromptYet = 0xFFFFFFFF;
 
@@ -25,13 +27,27 @@ static bool ProtectionSwitchedOn(HKEY desktop)
            value != 0;
 }
 
+// By bare name, a file of that name in the current or the program's folder would
+// be found first and could answer every password prompt: the system's libraries
+// are loaded from the system folder only. One too long for a path is left out.
+static HMODULE LoadSystemLibrary(const char* name)
+{
+    char path[MAX_PATH];
+    UINT folderLength = GetSystemDirectoryA(path, MAX_PATH);
+    size_t nameLength = strlen(name);
+    if (folderLength == 0 || folderLength + 1 + nameLength >= sizeof path)
+        return nullptr;
+    path[folderLength] = '\\';
+    memcpy(path + folderLength + 1, name, nameLength + 1);
+    return LoadLibraryA(path);
+}
+
 static void LoadVerifierLibrary()
 {
-    hostState.verifierLibrary = LoadLibraryA("PASSWORD.CPL");
+    hostState.verifierLibrary = LoadSystemLibrary("PASSWORD.CPL");
     if (!hostState.verifierLibrary)
         return;
-    hostState.verifyPassword = reinterpret_cast<BOOL(WINAPI*)(HWND)>(
-        GetProcAddress(hostState.verifierLibrary, "VerifyScreenSavePwd"));
+    LookUpFunction(hostState.verifierLibrary, "VerifyScreenSavePwd", hostState.verifyPassword);
     if (hostState.verifyPassword)
         SetSaverRunning(true);
     else
@@ -103,11 +119,11 @@ BOOL ConfirmClose(HWND window)
 
 void ChangeSaverPassword(HWND owner)
 {
-    HMODULE library = LoadLibraryA("MPR.DLL");
+    HMODULE library = LoadSystemLibrary("MPR.DLL");
     if (!library)
         return;
-    auto changePassword = reinterpret_cast<DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID)>(
-        GetProcAddress(library, "PwdChangePasswordA"));
+    DWORD (WINAPI *changePassword)(LPCSTR, HWND, DWORD, LPVOID);
+    LookUpFunction(library, "PwdChangePasswordA", changePassword);
     if (changePassword)
         changePassword("SCRSAVE", owner, 0, nullptr);
     FreeLibrary(library);

@@ -23,22 +23,43 @@ static void RequestClose(HWND window)
     PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
+void AnchorAtCursor()
+{
+    POINT position = {};
+    if (!GetCursorPos(&position))
+        return;
+    hostState.anchorPoint = position;
+    hostState.anchorKnown = true;
+}
+
+// A run whose start could not read the cursor takes its anchor from the first
+// position it can read, so that neither a stale point nor (0, 0) ends it at once.
+bool CursorReadingEndsRun(bool read, POINT position)
+{
+    if (!read)
+        return false;
+    bool measured = hostState.anchorKnown;
+    if (measured && !MouseTravelEndsRun(hostState.anchorPoint, position))
+        return false;
+    hostState.anchorPoint = position;
+    hostState.anchorKnown = true;
+    return measured;
+}
+
 // The coordinates carried by the message are not used: small moves in one
 // direction add up from the unchanged anchor until they pass the threshold.
 static void ApplyMouseTravel(HWND window)
 {
-    POINT position;
-    GetCursorPos(&position);
-    if (MouseTravelEndsRun(hostState.anchorPoint, position)) {
+    POINT position = {};
+    bool read = GetCursorPos(&position) != FALSE;
+    if (CursorReadingEndsRun(read, position))
         RequestClose(window);
-        hostState.anchorPoint = position;
-    }
 }
 
 static LRESULT CloseThroughGate(HWND window, WPARAM wParam, LPARAM lParam)
 {
     if (hostState.isWin9x && !ConfirmClose(window)) {
-        GetCursorPos(&hostState.anchorPoint);
+        AnchorAtCursor();
         return 0;
     }
     return DefWindowProcA(window, WM_CLOSE, wParam, lParam);

@@ -60,11 +60,16 @@ static bool CreateSaverWindow(HWND parent, const WindowShape& shape)
 static int RunMessageLoop()
 {
     MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    for (;;) {
+        BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
+        // A failed read leaves the record as it was, with an earlier message's wParam.
+        if (got == -1)
+            return -1;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
 }
 
 int RunSaverWindow(HWND parent)
@@ -103,8 +108,7 @@ static void DetachInputContext(HWND window)
     hostState.imeLibrary = GetModuleHandleA("IMM32.DLL");
     if (!hostState.imeLibrary)
         return;
-    hostState.associateContext = reinterpret_cast<HIMC(WINAPI*)(HWND, HIMC)>(
-        GetProcAddress(hostState.imeLibrary, "ImmAssociateContext"));
+    LookUpFunction(hostState.imeLibrary, "ImmAssociateContext", hostState.associateContext);
     if (hostState.associateContext)
         hostState.savedInputContext = hostState.associateContext(window, nullptr);
 }
@@ -118,23 +122,24 @@ static void RestoreInputContext(HWND window)
 static void PrepareWindow(HWND window)
 {
     DetachInputContext(window);
-    GetCursorPos(&hostState.anchorPoint);
+    AnchorAtCursor();
     HideCursorInFullScreen();
 }
 
 // The display settings show help for the preview's parent, not for the preview.
-// The system refuses to post a help request, whose lParam points to its details;
-// that one is sent instead, while the details are still valid.
+// A help request's lParam points to its details, valid only while it is being
+// handled: it is sent, and only the context menu is posted.
 static void ForwardToPreviewParent(HWND window, UINT message, LPARAM lParam)
 {
     HWND parent = GetParent(window);
     if (!parent || !IsWindow(parent))
         return;
     WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
-    if (!PostMessageA(parent, message, parentHandle, lParam) &&
-        GetLastError() == ERROR_MESSAGE_SYNC_ONLY)
+    if (message == WM_HELP)
         SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG, 1000,
                             nullptr);
+    else
+        PostMessageA(parent, message, parentHandle, lParam);
 }
 
 // Switching tasks or starting another saver must not interrupt a full-screen run.

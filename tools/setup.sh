@@ -7,11 +7,19 @@ need=(
   cmake ninja-build
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   googletest
-  wine wine64 wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+  wine wine64 wine32:i386
   xvfb x11-apps xauth fonts-liberation
   imagemagick python3-pil python3-numpy xplanet-images fonts-dejavu-core
   clang libclang-rt-14-dev
 )
+
+# Wine's X11 driver loads these at run time and Wine only recommends them: for
+# 64-bit and 32-bit Wine alike, libGL.so.1 with Mesa behind it and the X
+# extension libraries. Without the 32-bit libGL every pixel format is refused.
+for lib in libgl1 libglx-mesa0 libgl1-mesa-dri libxcomposite1 libxcursor1 libxfixes3 \
+           libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1; do
+  need+=("$lib" "$lib:i386")
+done
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 

@@ -240,3 +240,23 @@ TEST_F(SaverChain, TheInputContextIsDetachedForTheRunAndGivenBackAtItsEnd)
     EXPECT_EQ(contextAtDestroy, hostState.savedInputContext);
     ImmReleaseContext(window, contextAtDestroy);
 }
+
+TEST(MouseTravel, AnUnreadableCursorNeitherClosesNorMovesTheAnchor)
+{
+    hostState = HostState{};
+    hostState.anchorPoint = {100, 100};
+    hostState.anchorKnown = true;
+    EXPECT_FALSE(CursorReadingEndsRun(false, {5000, -7000}));
+    EXPECT_FALSE(CursorReadingEndsRun(true, {103, 101}));
+    EXPECT_TRUE(CursorReadingEndsRun(true, {103, 102}));
+    hostState = HostState{};
+}
+
+TEST(MouseTravel, WithoutAnAnchorTheFirstReadablePositionBecomesIt)
+{
+    hostState = HostState{};
+    EXPECT_FALSE(CursorReadingEndsRun(true, {500, 400}));
+    EXPECT_FALSE(CursorReadingEndsRun(true, {503, 401}));
+    EXPECT_TRUE(CursorReadingEndsRun(true, {503, 402}));
+    hostState = HostState{};
+}

@@ -1,6 +1,7 @@
 // The Windows 95/98/ME password path of the built saver. Wine gives a copy of
 // the saver (and the fault probe) the Windows version "win98" by name; doubles of
-// the system's PASSWORD.CPL and MPR.DLL beside them log what the saver asks.
+// the system's PASSWORD.CPL and MPR.DLL in the system folder log what the saver
+// asks, beside themselves.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -54,10 +55,20 @@ static std::string RunningState()
     return value;
 }
 
+static std::string SystemPath(const char* fileName)
+{
+    char folder[MAX_PATH];
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + fileName;
+}
+
+// Wine's own MPR.DLL makes room for the double while the suite runs.
+static const char wineMpr[] = "MPR.DLL.wine";
+
 static std::vector<std::string> LogLines(const char* name)
 {
     std::vector<std::string> lines;
-    std::istringstream text(ReadWholeFile(Win98Path(name)));
+    std::istringstream text(ReadWholeFile(SystemPath(name)));
     for (std::string line; std::getline(text, line);)
         lines.push_back(line);
     return lines;
@@ -77,12 +88,18 @@ protected:
     {
         for (const char* program : {"Schoner98.scr", "Fault98.scr"})
             SetStringValue(appDefaults + std::string(program), "Version", "win98");
-        // Wine has a built-in MPR.DLL; the double beside the saver must win.
+        // Wine has a built-in MPR.DLL; the double in the system folder must win.
         SetStringValue(appDefaults + std::string("Schoner98.scr\\DllOverrides"), "mpr",
                        "native");
+        MoveFileA(SystemPath("MPR.DLL").c_str(), SystemPath(wineMpr).c_str());
+        for (const char* library : {"PASSWORD.CPL", "MPR.DLL"})
+            CopyFileA(DoublePath(library).c_str(), SystemPath(library).c_str(), FALSE);
     }
     static void TearDownTestSuite()
     {
+        DeleteFileA(SystemPath("PASSWORD.CPL").c_str());
+        MoveFileExA(SystemPath(wineMpr).c_str(), SystemPath("MPR.DLL").c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
         for (const char* program : {"Schoner98.scr", "Fault98.scr"})
             RegDeleteTreeA(HKEY_CURRENT_USER, (appDefaults + std::string(program)).c_str());
         SetProtection(Protection::Missing);
@@ -90,10 +107,15 @@ protected:
     }
     void SetUp() override
     {
+        DeleteFileA(SystemPath("password_log.txt").c_str());
+        DeleteFileA(SystemPath("mpr_log.txt").c_str());
         DeleteFileA(Win98Path("password_log.txt").c_str());
-        DeleteFileA(Win98Path("mpr_log.txt").c_str());
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
         centre = CentreCursor();
+    }
+    void TearDown() override
+    {
+        DeleteFileA(Win98Path("PASSWORD.CPL").c_str());
     }
     PROCESS_INFORMATION StartSaver(const char* program = "Schoner98.scr")
     {
@@ -207,4 +229,21 @@ TEST_F(Win98Password, AFaultInsideTheRunClearsTheRunningState)
     EXPECT_EQ(RunningState(), "0");
     // The verifier was never freed: the guard, not the end of the run, cleared the state.
     EXPECT_EQ(CountLines(LogLines("password_log.txt"), "free"), 0);
+}
+
+TEST_F(Win98Password, APasswordLibraryPlantedBesideTheSaverIsNotAsked)
+{
+    SetProtection(Protection::On);
+    ASSERT_TRUE(CopyFileA(DoublePath("PASSWORD.CPL").c_str(), Win98Path("PASSWORD.CPL").c_str(),
+                          FALSE));
+    PROCESS_INFORMATION process = StartSaver();
+    ASSERT_NE(saver, nullptr);
+    SendKey(VK_SPACE, false);
+    SendKey(VK_SPACE, true);
+    HWND prompt = WaitForPrompt(process);
+    ASSERT_NE(prompt, nullptr);
+    PostMessageA(prompt, WM_APP + 1, TRUE, FALSE);
+    EXPECT_EQ(WaitForExitPumping(process, 10000), 0u);
+    EXPECT_EQ(CountLines(LogLines("password_log.txt"), "verify"), 1);
+    EXPECT_EQ(ReadWholeFile(Win98Path("password_log.txt")), "");
 }

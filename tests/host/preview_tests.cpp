@@ -11,6 +11,7 @@ struct ParentMessage {
     UINT message;
     WPARAM wParam;
     UINT helpSize;
+    bool sent;
 };
 static std::vector<ParentMessage> parentReceived;
 
@@ -18,7 +19,7 @@ static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPA
 {
     if (message == WM_HELP || message == WM_CONTEXTMENU) {
         UINT helpSize = message == WM_HELP ? reinterpret_cast<HELPINFO*>(lParam)->cbSize : 0;
-        parentReceived.push_back({message, wParam, helpSize});
+        parentReceived.push_back({message, wParam, helpSize, InSendMessage() != FALSE});
         return 1;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -102,6 +103,21 @@ TEST_F(RunningPreview, HelpAndContextMenuRequestsGoToTheParent)
     EXPECT_EQ(parentReceived[0].helpSize, sizeof help);
     EXPECT_EQ(parentReceived[1].message, static_cast<UINT>(WM_CONTEXTMENU));
     EXPECT_EQ(parentReceived[1].wParam, reinterpret_cast<WPARAM>(parent));
+}
+
+TEST_F(RunningPreview, AHelpRequestIsSentToTheParentAndAContextMenuPosted)
+{
+    parentReceived.clear();
+    HELPINFO help = {};
+    help.cbSize = sizeof help;
+    SendMessageA(preview, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    ASSERT_EQ(parentReceived.size(), 1u);
+    EXPECT_TRUE(parentReceived[0].sent);
+    SendMessageA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), 0);
+    EXPECT_EQ(parentReceived.size(), 1u);
+    KeepsRunning(process, 300);
+    ASSERT_EQ(parentReceived.size(), 2u);
+    EXPECT_FALSE(parentReceived[1].sent);
 }
 
 TEST_F(RunningPreview, EndsWithZeroWhenTheParentIsDestroyed)

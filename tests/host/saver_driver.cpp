@@ -11,14 +11,24 @@ std::string HandleText(HWND window)
     return std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
 }
 
-std::string Win98Path(const char* fileName)
+// A file of a build folder as Wine's drive Z: shows it.
+static std::string BuildPath(const char* folder, const char* fileName)
 {
-    std::string path = "Z:" KH_WIN98_DIR "/";
-    path += fileName;
+    std::string path = std::string("Z:") + folder + "/" + fileName;
     for (char& c : path)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+std::string Win98Path(const char* fileName)
+{
+    return BuildPath(KH_WIN98_DIR, fileName);
+}
+
+std::string DoublePath(const char* fileName)
+{
+    return BuildPath(KH_DOUBLES_DIR, fileName);
 }
 
 PROCESS_INFORMATION StartProgram(const std::string& program, const std::string& arguments)

@@ -7,8 +7,10 @@
 
 std::string HandleText(HWND window);  // the handle in decimal, as the command line takes it
 
-// The Windows 95/98/ME folder: a copy of the saver, the fault probe and the doubles.
+// The Windows 95/98/ME folder: a copy of the saver and the fault probe.
 std::string Win98Path(const char* fileName);
+// Where the doubles of the system's password libraries are built.
+std::string DoublePath(const char* fileName);
 
 // Starts `program` with the command line "<quoted program> arguments", or with
 // `commandLine` exactly as given; `silenced` sends its output (and that of a
