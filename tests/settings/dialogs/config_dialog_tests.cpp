@@ -469,4 +469,24 @@ TEST_F(ConfigurationDialog, AFailedWriteOnOkIsReportedAndTheRunStillEnds)
     EXPECT_EQ(messages[0], kWriteError);
 }
 
+TEST_F(ConfigurationDialog, AFailedWriteShowsOneMessageOwnedByTheDialogAndOkCannotSaveAgain)
+{
+    Store("Art=KH-Logo\r\nSpeed=15\r\nNumber=5\r\n");
+    Open();
+    RemoveControlIni();
+    ASSERT_TRUE(CreateDirectoryA(ControlIniPath().c_str(), nullptr));
+    Click(Control(IDOK));
+    HWND box = WaitForDialog(run.process.dwProcessId, "Fehler");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(GetDlgItem(box, 0xFFFF)), kWriteError);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), config);
+
+    Click(Control(IDOK));
+    Sleep(1000);
+    EXPECT_EQ(FindDialogs(run.process.dwProcessId, "Fehler").size(), 1u);
+    BringToFront(box);
+    PressKey(VK_RETURN);
+    EXPECT_EQ(run.WaitForEnd(), 1u);
+}
+
 }  // namespace
