@@ -11,12 +11,10 @@
 #include <vector>
 
 #include "bench/gl_counter.h"
-#include "host/host.h"
-#include "scene/scene.h"
+#include "tests/support/scene_window.h"
 
 static const int kWidth = 800;
 static const int kHeight = 600;
-static const char kClass[] = "KhBenchClass";
 
 struct Case {
     const char* label;
@@ -43,27 +41,7 @@ static void WriteSettings(const char* art, int number)
 static HWND OpenScene(const char* art, int number)
 {
     WriteSettings(art, number);
-    hostState.instance = GetModuleHandleA(nullptr);
-    // As in a preview, input in the display must not end the run.
-    hostState.isPreview = true;
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = SceneWindowProc;
-    windowClass.hInstance = hostState.instance;
-    windowClass.lpszClassName = kClass;
-    RegisterClassA(&windowClass);
-    sceneState = SceneState{};
-    return CreateWindowExA(0, kClass, "Kranichhof bench", WS_POPUP | WS_VISIBLE, 0, 0, kWidth,
-                           kHeight, nullptr, nullptr, hostState.instance, nullptr);
-}
-
-static void CloseScene(HWND window)
-{
-    DestroyWindow(window);
-    MSG message;
-    // The teardown posts a quit message; the next scene's loop must not see it.
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    return OpenSceneWindow(kWidth, kHeight);
 }
 
 // One frame as the saver makes it: a timer tick invalidates the window, and the
@@ -123,7 +101,7 @@ static void MeasureCase(const Case& c, int frames)
         textureBytes += counts.textureBytes;
     }
     const double total = Milliseconds(Now() - start);
-    CloseScene(window);
+    DestroySceneWindow(window);
     printf("%-10s %6d %10.2f %10.2f %8.1f %10llu %12llu\n", c.label, c.number,
            Percentile(times, 0.5), Percentile(times, 0.9), 1000.0 * frames / total,
            calls / frames, textureBytes / frames);
@@ -152,7 +130,7 @@ static int RunFor(const char* art, int number, int seconds)
     const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
     while (static_cast<LONG>(end - GetTickCount()) > 0)
         Frame(window);
-    CloseScene(window);
+    DestroySceneWindow(window);
     return 0;
 }
 

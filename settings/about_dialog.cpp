@@ -79,23 +79,70 @@ static HWND ChildAtPoint(HWND dialog, LPARAM lParam)
     return ChildWindowFromPoint(dialog, point);
 }
 
-static void TrackLink(HWND link, HWND underPointer, bool& linkAway)
+static HWND ChildUnderCursor(HWND dialog)
 {
-    if (linkAway != (underPointer == link))
-        return;
-    aboutDialogState.pointerAway = !aboutDialogState.pointerAway;
-    linkAway = !linkAway;
-    HandLinkFont();
-    InvalidateRect(link, nullptr, FALSE);
+    POINT point;
+    GetCursorPos(&point);
+    ScreenToClient(dialog, &point);
+    return ChildWindowFromPoint(dialog, point);
 }
 
-static void FollowPointer(HWND dialog, LPARAM lParam)
+// True when the link's hover state changed.
+static bool TrackLink(HWND link, HWND underPointer, bool& linkAway)
+{
+    if (linkAway != (underPointer == link))
+        return false;
+    aboutDialogState.pointerAway = !aboutDialogState.pointerAway;
+    linkAway = !linkAway;
+    return true;
+}
+
+// Once the pointer is over a link the dialog must hear of its leaving: a move
+// straight onto another control or out of the window brings the dialog no move
+// of its own.
+static void WatchForLeaving(HWND dialog)
+{
+    TRACKMOUSEEVENT request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = TME_LEAVE;
+    request.hwndTrack = dialog;
+    _TrackMouseEvent(&request);
+}
+
+// Both links are redrawn at every change: their font follows the hover state of
+// either of them.
+static void FollowPointer(HWND dialog, HWND underPointer)
 {
     AboutDialogState& state = aboutDialogState;
-    HWND underPointer = ChildAtPoint(dialog, lParam);
-    TrackLink(state.webLink, underPointer, state.webLinkAway);
-    TrackLink(state.mailLink, underPointer, state.mailLinkAway);
+    bool webChanged = TrackLink(state.webLink, underPointer, state.webLinkAway);
+    bool mailChanged = TrackLink(state.mailLink, underPointer, state.mailLinkAway);
+    if (!webChanged && !mailChanged)
+        return;
+    HandLinkFont();
+    InvalidateRect(state.webLink, nullptr, FALSE);
+    InvalidateRect(state.mailLink, nullptr, FALSE);
+    if (!state.webLinkAway || !state.mailLinkAway)
+        WatchForLeaving(dialog);
+}
+
+static void FollowPointerMove(HWND dialog, LPARAM lParam)
+{
+    FollowPointer(dialog, ChildAtPoint(dialog, lParam));
+    const AboutDialogState& state = aboutDialogState;
     SetCursor(state.pointerAway ? state.arrowCursor : state.handCursor);
+}
+
+// The system asks for the cursor before every pointer move; left to the default
+// it would show the arrow over a link until the move itself arrived.
+static bool ShowLinkCursor(HWND dialog, HWND cursorWindow, WORD hitTest)
+{
+    bool inClientArea = cursorWindow == dialog && hitTest == HTCLIENT;
+    FollowPointer(dialog, inClientArea ? ChildUnderCursor(dialog) : nullptr);
+    if (aboutDialogState.pointerAway)
+        return false;
+    SetCursor(aboutDialogState.handCursor);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    return true;
 }
 
 static void OpenLinkAt(HWND dialog, LPARAM lParam)
@@ -164,8 +211,13 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_CTLCOLORSTATIC:
         return ColourLink(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_MOUSEMOVE:
-        FollowPointer(dialog, lParam);
+        FollowPointerMove(dialog, lParam);
         return TRUE;
+    case WM_MOUSELEAVE:
+        FollowPointer(dialog, nullptr);
+        return TRUE;
+    case WM_SETCURSOR:
+        return ShowLinkCursor(dialog, reinterpret_cast<HWND>(wParam), LOWORD(lParam));
     case WM_LBUTTONDOWN:
         OpenLinkAt(dialog, lParam);
         return TRUE;

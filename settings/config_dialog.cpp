@@ -154,13 +154,17 @@ static bool WriteNumberSetting(const char* key, int value)
     return WriteSetting(key, text);
 }
 
+// Every key is written, in this order, whatever became of the one before.
 static bool WriteAllSettings(int speed, int number)
 {
-    return WriteSetting("Art", saverSettings.Art) && WriteNumberSetting("Speed", speed) &&
-           WriteNumberSetting("Number", number) && WriteSetting("Text", saverSettings.Text) &&
-           WriteSetting("Font", saverSettings.Font) &&
-           WriteNumberSetting("Weight", saverSettings.Weight) &&
-           WriteNumberSetting("Italic", saverSettings.Italic);
+    bool written = WriteSetting("Art", saverSettings.Art);
+    written &= WriteNumberSetting("Speed", speed);
+    written &= WriteNumberSetting("Number", number);
+    written &= WriteSetting("Text", saverSettings.Text);
+    written &= WriteSetting("Font", saverSettings.Font);
+    written &= WriteNumberSetting("Weight", saverSettings.Weight);
+    written &= WriteNumberSetting("Italic", saverSettings.Italic);
+    return written;
 }
 
 // Closing this dialog closes the about dialog too: it ends on the posted IDOK.
@@ -176,9 +180,10 @@ static void SaveSettings(HWND dialog)
     int speed = static_cast<int>(SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
     int number = ReadNumberField(dialog);
     GetDlgItemTextA(dialog, IDC_WORD, saverSettings.Text, kWordReadLength + 1);
-    // The user must learn that the choice was not kept.
+    // The user must learn that the choice was not kept. The box disables this
+    // dialog while it is up, so a second "OK" cannot start the save again.
     if (!WriteAllSettings(speed, number))
-        MessageBoxA(nullptr, "Fehler beim Schreiben der Registry-Eintr\xe4ge", "Fehler",
+        MessageBoxA(dialog, "Fehler beim Schreiben der Registry-Eintr\xe4ge", "Fehler",
                     MB_OK | MB_ICONERROR);
     CloseConfigDialog(dialog, IDOK);
 }

@@ -11,6 +11,7 @@
 #include "host/host.h"
 #include "settings/settings.h"
 #include "scene/scene.h"
+#include "tests/support/scene_window.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -184,21 +185,6 @@ TEST_F(HostileSettings, TheCasesReachTheLoaderAsIntended)
     EXPECT_EQ(std::string(saverSettings.Text), std::string(29, 'x'));
 }
 
-const char kClass[] = "KhHostileSceneClass";
-
-HWND CreateScene()
-{
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = SceneWindowProc;
-    windowClass.hInstance = hostState.instance;
-    windowClass.lpszClassName = kClass;
-    RegisterClassA(&windowClass);
-    sceneState = SceneState{};
-    return CreateWindowExA(0, kClass, "hostile settings", WS_POPUP | WS_VISIBLE, 0, 0, kWidth,
-                           kHeight, nullptr, nullptr, hostState.instance, nullptr);
-}
-
 // Draws one more frame as a paint does and counts what it lit in the back buffer.
 long LitPixels(HWND window)
 {
@@ -219,7 +205,7 @@ TEST_F(HostileSettings, TheSceneStartsAndDrawsWithWhatWasLoaded)
         Store(file.bytes);
         const bool present = SectionPresent();
         StartErrorBoxCloser();
-        HWND window = CreateScene();
+        HWND window = OpenSceneWindow(kWidth, kHeight);
         ASSERT_TRUE(window) << file.name;
         const double startClock = sceneState.clock;
         for (int frame = 0; frame < 3; ++frame) {
@@ -230,10 +216,7 @@ TEST_F(HostileSettings, TheSceneStartsAndDrawsWithWhatWasLoaded)
         EXPECT_LT(sceneState.clock, startClock) << file.name;
         const bool drawsSomething = kind == Satellite || kind == Sentence || saverSettings.Number > 0;
         const long lit = LitPixels(window);
-        DestroyWindow(window);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        DestroySceneWindow(window);
         std::vector<std::string> boxes = StopErrorBoxCloser();
         if (saverSettings.Number < 0) {
             ASSERT_EQ(boxes.size(), 1u) << file.name;

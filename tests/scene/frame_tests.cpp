@@ -63,12 +63,7 @@ long DrawnArea(const std::vector<unsigned char>& rgb)
 
 class Frames : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        if (window)
-            DestroySceneWindow(window);
-        RemoveControlIni();
-    }
+    void TearDown() override { TearDownSceneTest(window); }
 
     std::vector<unsigned char> Render(const SceneSettings& settings, int frames,
                                       const char* shot = nullptr)

@@ -1,6 +1,5 @@
 #include "tests/scene/scene_harness.h"
 
-#include "host/host.h"
 #include "tests/support/test_support.h"
 
 static DWORD WINAPI FixedSeed()
@@ -8,40 +7,15 @@ static DWORD WINAPI FixedSeed()
     return kTestSeed;
 }
 
-static const char kClass[] = "KhSceneTestClass";
-
 HWND CreateSceneWindow(const SceneSettings& settings, int width, int height)
 {
-    hostState.instance = GetModuleHandleA(nullptr);
-    // Input must not close the test windows: the host treats them like a preview.
-    hostState.isPreview = true;
-    WNDCLASSA windowClass = {};
-    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
-    windowClass.lpfnWndProc = SceneWindowProc;
-    windowClass.hInstance = hostState.instance;
-    windowClass.lpszClassName = kClass;
-    RegisterClassA(&windowClass);
-
     RemoveControlIni();
     std::string ini = "[Screen Saver.KH_Schoner]\r\nArt=" + settings.art +
                       "\r\nSpeed=" + std::to_string(settings.speed) +
                       "\r\nNumber=" + std::to_string(settings.number) + "\r\nText=" +
                       settings.text + "\r\nFont=Arial\r\nWeight=0\r\nItalic=0\r\n";
     WriteWholeFile(ControlIniPath(), ini);
-
-    sceneState = SceneState{};
-    sceneState.seedSource = FixedSeed;
-    return CreateWindowExA(0, kClass, "scene test", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, hostState.instance, nullptr);
-}
-
-void DestroySceneWindow(HWND window)
-{
-    DestroyWindow(window);
-    MSG message;
-    // The teardown posts a quit message; it must not end a later message loop.
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    return OpenSceneWindow(width, height, FixedSeed);
 }
 
 std::vector<unsigned char> DrawAndRead(HWND window, int width, int height)

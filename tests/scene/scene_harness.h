@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scene/scene.h"
+#include "tests/support/scene_window.h"
 
 struct SceneSettings {
     std::string art = "KH-Logo";
@@ -17,10 +18,9 @@ struct SceneSettings {
 // Fixed seed for every scene the tests make.
 const DWORD kTestSeed = 4711;
 
-// Writes the settings, resets the scene record and creates an 800 x 600 window
-// whose procedure is the scene's; the rendering context is current afterwards.
+// Writes the settings and opens an 800 x 600 scene window with the fixed seed;
+// the rendering context is current afterwards.
 HWND CreateSceneWindow(const SceneSettings& settings, int width = 800, int height = 600);
-void DestroySceneWindow(HWND window);
 
 // Draws one frame as a paint does, without presenting it, and reads the back buffer.
 std::vector<unsigned char> DrawAndRead(HWND window, int width = 800, int height = 600);

@@ -49,12 +49,7 @@ int DrawsSinceSeed(DWORD seed)
 
 class SceneWindow : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        if (window)
-            DestroySceneWindow(window);
-        RemoveControlIni();
-    }
+    void TearDown() override { TearDownSceneTest(window); }
     HWND window = nullptr;
 };
 

@@ -70,12 +70,7 @@ HWND OpenScene(const Kind& kind)
 
 class Soak : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        if (window)
-            DestroySceneWindow(window);
-        RemoveControlIni();
-    }
+    void TearDown() override { TearDownSceneTest(window); }
     HWND window = nullptr;
 };
 

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <thread>
 
+#include "tests/support/scene_window.h"
+
 std::string ScrPath()
 {
     // Wine maps the Unix root to drive Z:.
@@ -104,6 +106,14 @@ DWORD RunScr(const std::string& arguments, DWORD timeoutMs, bool rawCommandLine)
         process = StartScr(arguments);
     }
     return WaitForExit(process, timeoutMs);
+}
+
+void TearDownSceneTest(HWND& window)
+{
+    if (window)
+        DestroySceneWindow(window);
+    window = nullptr;
+    RemoveControlIni();
 }
 
 static struct {

@@ -23,6 +23,10 @@ DWORD RunScr(const std::string& arguments, DWORD timeoutMs = 20000, bool rawComm
 PROCESS_INFORMATION StartScr(const std::string& arguments);
 DWORD WaitForExit(PROCESS_INFORMATION& process, DWORD timeoutMs);
 
+// The end of a test that drives a scene window: the window, if one is still
+// open, and the settings file go.
+void TearDownSceneTest(HWND& window);
+
 // Closes every message box titled "Fehler" (shown by this thread or by another
 // process) while it runs, and remembers their texts.
 void StartErrorBoxCloser();

@@ -178,6 +178,32 @@ TEST_F(AboutDialog, LinksShowTheHandLoseTheirUnderlineAndHandTheirTargetToTheShe
     EXPECT_EQ(run.WaitForEnd(), 1u);
 }
 
+TEST_F(AboutDialog, BothLinksFollowTheHoverAndLeavingStraightOntoAControlOrOutOfTheDialog)
+{
+    HWND webLink = Control(IDC_WEB_LINK);
+    HWND mailLink = Control(IDC_MAIL_LINK);
+    auto bothUnderlined = [&] { return HasUnderline(webLink) && HasUnderline(mailLink); };
+    MovePointerTo(CentreOf(webLink));
+    EXPECT_TRUE(WaitUntil([&] { return !HasUnderline(webLink) && !HasUnderline(mailLink); }));
+    HCURSOR hand = CurrentCursor();
+    // What the system sends ahead of every pointer move over the dialog.
+    SendMessageA(run.about, WM_SETCURSOR, reinterpret_cast<WPARAM>(run.about),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(CurrentCursor(), hand);
+
+    MovePointerTo(CentreOf(Control(IDC_CLOSE)));
+    EXPECT_TRUE(WaitUntil(bothUnderlined));
+
+    MovePointerTo(CentreOf(mailLink));
+    EXPECT_TRUE(WaitUntil([&] { return !HasUnderline(mailLink); }));
+    RECT frame = ScreenRect(run.about);
+    MovePointerTo({frame.right + 30, frame.bottom + 30});
+    EXPECT_TRUE(WaitUntil(bothUnderlined));
+
+    Click(Control(IDC_CLOSE));
+    EXPECT_EQ(run.WaitForEnd(), 1u);
+}
+
 TEST_F(AboutDialog, TextsAndPicturesShowTheTermsOfUseButTheMailLabelDoesNot)
 {
     const std::string terms = TermsOfUse();

@@ -25,7 +25,7 @@ namespace {
 struct DialogSearch {
     DWORD processId;
     const char* title;
-    HWND found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter)
@@ -36,8 +36,8 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM parameter)
     if (owner != search->processId || !IsWindowVisible(window) || ClassOf(window) != "#32770" ||
         WindowText(window) != search->title)
         return TRUE;
-    search->found = window;
-    return FALSE;
+    search->found.push_back(window);
+    return TRUE;
 }
 
 struct TextSearch {
@@ -99,11 +99,17 @@ void LetInputArrive()
 
 }  // namespace
 
-HWND FindDialog(DWORD processId, const char* title)
+std::vector<HWND> FindDialogs(DWORD processId, const char* title)
 {
-    DialogSearch search = {processId, title, nullptr};
+    DialogSearch search = {processId, title, {}};
     EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND FindDialog(DWORD processId, const char* title)
+{
+    std::vector<HWND> found = FindDialogs(processId, title);
+    return found.empty() ? nullptr : found[0];
 }
 
 HWND WaitForDialog(DWORD processId, const char* title, DWORD timeoutMs)

@@ -20,7 +20,9 @@ std::string RasterFontPath();
 // Polls the condition until it holds; false when timeoutMs pass first.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
-// A visible top-level dialog of the process with exactly this title, or null.
+// The visible top-level dialogs of the process with exactly this title, the
+// first of them, or null.
+std::vector<HWND> FindDialogs(DWORD processId, const char* title);
 HWND FindDialog(DWORD processId, const char* title);
 HWND WaitForDialog(DWORD processId, const char* title, DWORD timeoutMs = 10000);
 
