@@ -41,6 +41,23 @@ static bool ReportsWin9xFamily()
     return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
+// On a screen scaled above 100 % the system would otherwise draw the saver at a
+// lower resolution and stretch it. Only the full-screen run asks for the real
+// pixels; the dialogs and the preview stay as the system scales them.
+// SetProcessDPIAware exists from Windows Vista on; before, nothing is declared.
+static void DeclareDpiAware()
+{
+    if (hostState.declareDpiAware) {
+        hostState.declareDpiAware();
+        return;
+    }
+    HMODULE user32 = GetModuleHandleA("USER32.DLL");
+    FARPROC setProcessDpiAware = user32 ? GetProcAddress(user32, "SetProcessDPIAware") : nullptr;
+    // Its answer is not needed: a refusal leaves the saver scaled as before.
+    if (setProcessDpiAware)
+        reinterpret_cast<void(WINAPI*)()>(setProcessDpiAware)();
+}
+
 static int RunChosenMode(const char* arguments)
 {
     ModeChoice choice = ChooseSaverMode(arguments, hostState.isWin9x);
@@ -50,6 +67,7 @@ static int RunChosenMode(const char* arguments)
     case modeAboutWithForegroundOwner:
         return ShowInfoDialog(GetForegroundWindow());
     case modeFullScreen:
+        DeclareDpiAware();
         return RunSaverWindow(nullptr);
     case modePreview:
         return RunPreviewMode(choice.handleText);

@@ -3,12 +3,35 @@
 #pragma once
 #include <windows.h>
 
+// A rectangle as an origin and a size, the way the system's metrics give it.
+struct ScreenBox {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+// Where the full-screen window goes, in screen coordinates, and where inside it
+// the scene is drawn: the primary screen, with the origin at the window's bottom
+// left as OpenGL counts.
+struct FullScreenLayout {
+    ScreenBox window;
+    ScreenBox viewport;
+};
+
 struct HostState {
     HINSTANCE instance;           // the module every resource is loaded from
     bool isWin9x;                 // Windows 95/98/ME family: gates the password
     LPTOP_LEVEL_EXCEPTION_FILTER previousFaultFilter;  // asked first when a fault escapes a mode
 
+    // Asked to make the process aware of pixel density before a full-screen
+    // window is made; null: the system's own declaration, where it exists.
+    void (*declareDpiAware)();
+
     HWND mainWindow;
+    // Full-screen: the primary screen inside a window that may span several
+    // monitors. Zero width: the scene fills the client area (the preview).
+    ScreenBox sceneViewport;
     bool isPreview;               // set before a preview child is made; never cleared
     bool closeAccepted;           // a close was granted; never cleared
     bool promptActive;            // the password prompt is up
@@ -35,6 +58,9 @@ int ShowInfoDialog(HWND owner);
 
 // Saver window
 int RunSaverWindow(HWND parent);
+// The window covers the virtual screen, or the primary screen alone where the
+// system knows no virtual screen (its width or height is 0).
+FullScreenLayout LayOutFullScreen(ScreenBox virtualScreen, ScreenBox primaryScreen);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.

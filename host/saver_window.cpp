@@ -12,22 +12,34 @@ struct WindowShape {
     const char* title;
     DWORD style;
     DWORD exStyle;
-    int width;
-    int height;
+    ScreenBox frame;
 };
 
 static WindowShape PreviewShape(HWND parent)
 {
     RECT client = {};
     GetClientRect(parent, &client);
-    return {previewTitle, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, client.right,
-            client.bottom};
+    return {previewTitle, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+            {0, 0, client.right, client.bottom}};
 }
 
-static WindowShape FullScreenShape()
+// Every monitor is covered, so that none of them keeps showing the desktop.
+static FullScreenLayout MeasureFullScreen()
+{
+    ScreenBox virtualScreen = {GetSystemMetrics(SM_XVIRTUALSCREEN),
+                               GetSystemMetrics(SM_YVIRTUALSCREEN),
+                               GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                               GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    // The system keeps the primary screen's top left corner at the origin.
+    ScreenBox primaryScreen = {0, 0, GetSystemMetrics(SM_CXSCREEN),
+                               GetSystemMetrics(SM_CYSCREEN)};
+    return LayOutFullScreen(virtualScreen, primaryScreen);
+}
+
+static WindowShape FullScreenShape(ScreenBox frame)
 {
     return {fullScreenTitle, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-            WS_EX_TOPMOST, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+            WS_EX_TOPMOST, frame};
 }
 
 // A full-screen saver that runs already is brought to the front instead.
@@ -51,9 +63,11 @@ static bool CreateSaverWindow(HWND parent, const WindowShape& shape)
     if (!RegisterClassA(&saverClass))
         return false;
     // The scene sets itself up inside this call, on WM_CREATE.
+    const ScreenBox& frame = shape.frame;
     hostState.mainWindow = CreateWindowExA(shape.exStyle, saverClassName, shape.title,
-                                           shape.style, 0, 0, shape.width, shape.height, parent,
-                                           nullptr, hostState.instance, nullptr);
+                                           shape.style, frame.x, frame.y, frame.width,
+                                           frame.height, parent, nullptr, hostState.instance,
+                                           nullptr);
     return hostState.mainWindow != nullptr;
 }
 
@@ -74,10 +88,12 @@ int RunSaverWindow(HWND parent)
         shape = PreviewShape(parent);
         hostState.isPreview = true;
     } else {
-        shape = FullScreenShape();
+        FullScreenLayout layout = MeasureFullScreen();
+        shape = FullScreenShape(layout.window);
         if (ActivateRunningSaver())
             return 0;
         LoadPasswordVerifier();
+        hostState.sceneViewport = layout.viewport;
     }
     // Without a window there is no quit value; the run reports failure.
     int result = -1;

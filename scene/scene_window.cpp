@@ -34,10 +34,21 @@ void SetProjection(int width, int height)
     glLoadIdentity();
 }
 
+// A full-screen window may span several monitors; the scene keeps to the primary
+// one, exactly as on a single screen, and the frame's clear blacks out the rest.
+// A preview fills its client area.
+static ScreenBox SceneArea(int clientWidth, int clientHeight)
+{
+    if (hostState.sceneViewport.width > 0)
+        return hostState.sceneViewport;
+    return {0, 0, clientWidth, clientHeight};
+}
+
 void ResizeScene(int width, int height)
 {
-    glViewport(0, 0, width, height);
-    SetProjection(width, height);
+    ScreenBox area = SceneArea(width, height);
+    glViewport(area.x, area.y, area.width, area.height);
+    SetProjection(area.width, area.height);
     DrawFrame();
 }
 
@@ -48,7 +59,8 @@ void PaintFrame(HWND window)
         return;
     RECT client;
     GetClientRect(window, &client);
-    SetProjection(client.right - client.left, client.bottom - client.top);
+    ScreenBox area = SceneArea(client.right - client.left, client.bottom - client.top);
+    SetProjection(area.width, area.height);
     DrawFrame();
     ReleaseDC(window, deviceContext);
 }

@@ -29,16 +29,16 @@ protected:
 PROCESS_INFORMATION RunningSaver::process;
 HWND RunningSaver::window;
 
-TEST_F(RunningSaver, IsATopmostPopupCoveringThePrimaryScreen)
+TEST_F(RunningSaver, IsATopmostPopupCoveringEveryMonitor)
 {
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), 0x96000000u);
     EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT frame;
     GetWindowRect(window, &frame);
-    EXPECT_EQ(frame.left, 0);
-    EXPECT_EQ(frame.top, 0);
-    EXPECT_EQ(frame.right, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(frame.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(frame.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(frame.top, GetSystemMetrics(SM_YVIRTUALSCREEN));
+    EXPECT_EQ(frame.right - frame.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(frame.bottom - frame.top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
     EXPECT_EQ(GetForegroundWindow(), window);
 }
 

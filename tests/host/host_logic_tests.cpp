@@ -6,7 +6,14 @@
 
 #include <imm.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include "scene/scene.h"
+#include "tests/host/saver_driver.h"
+#include "tests/scene/scene_harness.h"
+#include "tests/support/test_support.h"
 
 TEST(ProgramName, AQuotedNameWithBlanksIsSkippedWhole)
 {
@@ -239,4 +246,107 @@ TEST_F(SaverChain, TheInputContextIsDetachedForTheRunAndGivenBackAtItsEnd)
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(contextAtDestroy, hostState.savedInputContext);
     ImmReleaseContext(window, contextAtDestroy);
+}
+
+// Window and viewport for a virtual screen around a primary screen of 1280 x 1024,
+// as x, y, width, height of the window, then of the viewport.
+using Boxes = std::array<int, 8>;
+static Boxes Layout(ScreenBox virtualScreen)
+{
+    FullScreenLayout layout = LayOutFullScreen(virtualScreen, {0, 0, 1280, 1024});
+    const ScreenBox& w = layout.window;
+    const ScreenBox& v = layout.viewport;
+    return {w.x, w.y, w.width, w.height, v.x, v.y, v.width, v.height};
+}
+
+TEST(ScreenLayout, OneMonitorOrNoVirtualScreenIsCoveredAndDrawnWhole)
+{
+    EXPECT_EQ(Layout({0, 0, 1280, 1024}), (Boxes{0, 0, 1280, 1024, 0, 0, 1280, 1024}));
+    EXPECT_EQ(Layout({0, 0, 0, 0}), (Boxes{0, 0, 1280, 1024, 0, 0, 1280, 1024}));
+}
+
+TEST(ScreenLayout, AMonitorToTheRightWidensTheWindowAndLeavesThePictureLeft)
+{
+    EXPECT_EQ(Layout({0, 0, 2304, 1024}), (Boxes{0, 0, 2304, 1024, 0, 0, 1280, 1024}));
+}
+
+TEST(ScreenLayout, AMonitorToTheLeftMovesThePictureRight)
+{
+    EXPECT_EQ(Layout({-1024, 0, 2304, 1024}), (Boxes{-1024, 0, 2304, 1024, 1024, 0, 1280, 1024}));
+}
+
+TEST(ScreenLayout, AMonitorAboveLeavesThePictureAtTheBottomRow)
+{
+    EXPECT_EQ(Layout({0, -768, 1280, 1792}), (Boxes{0, -768, 1280, 1792, 0, 0, 1280, 1024}));
+}
+
+TEST(ScreenLayout, ATallerMonitorBesideRaisesThePictureFromTheBottom)
+{
+    EXPECT_EQ(Layout({-1920, -96, 3200, 1200}),
+              (Boxes{-1920, -96, 3200, 1200, 1920, 80, 1280, 1024}));
+}
+
+// A mode run inside this process, with the pixel-density declaration recorded. A
+// quit posted beforehand ends its message loop, or its dialog, as soon as it begins.
+static int dpiDeclarations;
+static HWND windowAtDeclaration;
+static void RecordDpiDeclaration()
+{
+    ++dpiDeclarations;
+    windowAtDeclaration = hostState.mainWindow;
+}
+
+static HWND RunModeInProcess(const char* arguments)
+{
+    hostState = HostState{};
+    hostState.declareDpiAware = RecordDpiDeclaration;
+    dpiDeclarations = 0;
+    PostQuitMessage(0);
+    DispatchSaverMode(GetModuleHandleA(nullptr), arguments);
+    return hostState.mainWindow;
+}
+
+static void EndModeInProcess(HWND window)
+{
+    DestroyWindow(window);
+    PumpMessages();
+    UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
+    hostState = HostState{};
+}
+
+TEST(DpiAwareness, IsDeclaredForAFullScreenRunBeforeItsWindowIsMade)
+{
+    HWND window = RunModeInProcess("/s");
+    EXPECT_EQ(dpiDeclarations, 1);
+    EXPECT_EQ(windowAtDeclaration, nullptr);
+    EXPECT_NE(window, nullptr);
+    EndModeInProcess(window);
+}
+
+TEST(DpiAwareness, IsNotDeclaredForTheDialogsThePreviewOrAnInvalidCommand)
+{
+    HWND parent = MakeTestWindow(false);
+    std::string preview = "/p " + HandleText(parent);
+    for (const char* arguments : {"", "/c", preview.c_str(), "/p 0", "/a", "/x"}) {
+        EndModeInProcess(RunModeInProcess(arguments));
+        EXPECT_EQ(dpiDeclarations, 0) << arguments;
+    }
+    DestroyWindow(parent);
+}
+
+// The full-screen run takes the settings of the scene window made before it, and
+// like it starts from a fresh scene record with the test seed.
+TEST(FullScreenPicture, OnOneMonitorItIsThePictureOfAWindowOfThePrimaryScreen)
+{
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND before = CreateSceneWindow({"KH-Logo", 20}, width, height);
+    std::vector<unsigned char> expected = DrawAndRead(before, width, height);
+    DestroySceneWindow(before);
+    DWORD(WINAPI * testSeed)() = sceneState.seedSource;
+    sceneState = SceneState{};
+    sceneState.seedSource = testSeed;
+    HWND window = RunModeInProcess("/s");
+    EXPECT_TRUE(DrawAndRead(window, width, height) == expected);
+    EndModeInProcess(window);
+    RemoveControlIni();
 }
