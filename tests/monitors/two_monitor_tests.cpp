@@ -1,0 +1,156 @@
+// A full-screen run on two monitors: the primary one at (0,0) and a larger one
+// to its left, so that the virtual screen starts at a negative x and reaches
+// below the primary monitor (tools/harness_two_monitors.sh).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "tests/host/saver_driver.h"
+#include "tests/support/test_support.h"
+
+static RECT VirtualScreen()
+{
+    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+static RECT PrimaryMonitor()
+{
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+// The screen as 0x00RRGGBB pixels, rows from the top.
+struct Screenshot {
+    RECT area = {};
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const
+    {
+        int width = area.right - area.left;
+        return pixels[static_cast<size_t>(y - area.top) * width + (x - area.left)];
+    }
+};
+
+static Screenshot TakeScreenshot(const RECT& area)
+{
+    Screenshot shot;
+    shot.area = area;
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* words = static_cast<const uint32_t*>(bits);
+    shot.pixels.assign(words, words + static_cast<size_t>(width) * height);
+    for (uint32_t& pixel : shot.pixels)
+        pixel &= 0xFFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+// What a desktop would show wherever the saver leaves the screen uncovered: the
+// display's own background is black already.
+static HWND MakeWhiteBackdrop()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "KhWhiteBackdrop";
+    RegisterClassA(&windowClass);
+    RECT all = VirtualScreen();
+    HWND backdrop = CreateWindowExA(WS_EX_NOACTIVATE, windowClass.lpszClassName, "", WS_POPUP,
+                                    all.left, all.top, all.right - all.left,
+                                    all.bottom - all.top, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    ShowWindow(backdrop, SW_SHOWNOACTIVATE);
+    UpdateWindow(backdrop);
+    return backdrop;
+}
+
+// One run of the globe scene, photographed once it has drawn for a while.
+class SaverOnTwoMonitors : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        WriteWholeFile(ControlIniPath(),
+                       "[Screen Saver.KH_Schoner]\r\nArt=KH-Satellit\r\nSpeed=15\r\nNumber=1\r\n"
+                       "Text=spitze\r\nFont=Arial\r\nWeight=0\r\nItalic=0\r\n");
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, "control.ini");
+        backdrop = MakeWhiteBackdrop();
+        CentreCursor();
+        process = StartScr("/s");
+        window = WaitForSaverWindow(process);
+        if (window && KeepsRunning(process, 1500))
+            shot = TakeScreenshot(VirtualScreen());
+    }
+    static void TearDownTestSuite()
+    {
+        if (process.hProcess)
+            WaitForExit(process, 0);
+        DestroyWindow(backdrop);
+    }
+    void SetUp() override
+    {
+        ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "the display must have two monitors";
+        ASSERT_NE(window, nullptr);
+        ASSERT_FALSE(shot.pixels.empty());
+    }
+    static HWND backdrop;
+    static PROCESS_INFORMATION process;
+    static HWND window;
+    static Screenshot shot;
+};
+HWND SaverOnTwoMonitors::backdrop;
+PROCESS_INFORMATION SaverOnTwoMonitors::process;
+HWND SaverOnTwoMonitors::window;
+Screenshot SaverOnTwoMonitors::shot;
+
+TEST_F(SaverOnTwoMonitors, ItsWindowCoversBothMonitors)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    RECT all = VirtualScreen();
+    EXPECT_LT(all.left, 0);
+    EXPECT_EQ(frame.left, all.left);
+    EXPECT_EQ(frame.top, all.top);
+    EXPECT_EQ(frame.right, all.right);
+    EXPECT_EQ(frame.bottom, all.bottom);
+}
+
+TEST_F(SaverOnTwoMonitors, EveryPixelOutsideThePrimaryMonitorIsBlack)
+{
+    RECT primary = PrimaryMonitor();
+    int lit = 0;
+    POINT firstLit = {};
+    for (int y = shot.area.top; y < shot.area.bottom; ++y)
+        for (int x = shot.area.left; x < shot.area.right; ++x)
+            if (!PtInRect(&primary, {x, y}) && shot.At(x, y) != 0 && lit++ == 0)
+                firstLit = {x, y};
+    EXPECT_EQ(lit, 0) << "first at " << firstLit.x << "," << firstLit.y;
+}
+
+// The globe stands in the middle of the picture: a viewport placed or sized
+// wrongly inside the larger window moves it away from the monitor's centre.
+TEST_F(SaverOnTwoMonitors, ThePrimaryMonitorShowsTheGlobeInItsMiddle)
+{
+    RECT primary = PrimaryMonitor();
+    int centreX = (primary.left + primary.right) / 2;
+    int centreY = (primary.top + primary.bottom) / 2;
+    int lit = 0;
+    for (int y = centreY - 16; y < centreY + 16; ++y)
+        for (int x = centreX - 16; x < centreX + 16; ++x)
+            lit += shot.At(x, y) != 0;
+    EXPECT_GT(lit, 32 * 32 / 2);
+}
