@@ -52,10 +52,13 @@ static void DeclareDpiAware()
         return;
     }
     HMODULE user32 = GetModuleHandleA("USER32.DLL");
-    FARPROC setProcessDpiAware = user32 ? GetProcAddress(user32, "SetProcessDPIAware") : nullptr;
+    if (!user32)
+        return;
+    BOOL (WINAPI *setProcessDpiAware)() = nullptr;
+    LookUpFunction(user32, "SetProcessDPIAware", setProcessDpiAware);
     // Its answer is not needed: a refusal leaves the saver scaled as before.
     if (setProcessDpiAware)
-        reinterpret_cast<void(WINAPI*)()>(setProcessDpiAware)();
+        setProcessDpiAware();
 }
 
 static int RunChosenMode(const char* arguments)

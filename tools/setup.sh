@@ -11,7 +11,7 @@ need=(
   xvfb x11-apps xauth fonts-liberation
   imagemagick python3-pil python3-numpy xplanet-images fonts-dejavu-core
   clang libclang-rt-14-dev
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils libgl1-mesa-dri
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
 # Wine's X11 driver loads these at run time and Wine only recommends them: for
