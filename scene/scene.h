@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-enum SceneKind : int { Logo = 1, Bear = 2, Satellite = 3, Sentence = 4 };
+#include "settings/settings.h"
 
 struct TextureImage {
     HBITMAP bitmap;
@@ -58,9 +58,6 @@ void InitScene();
 void LoadTextureImage(int resource);
 void FillHalfCircleTables();
 void CreateObjectTable();
-
-// Chooses the kind from the Art setting, compared byte for byte.
-SceneKind SceneKindFromArt(const char* art);
 
 // The amount the clock falls per frame for a Speed setting and kind.
 float FrameStep(int speed, SceneKind kind);

@@ -4,24 +4,11 @@
 
 #include <GL/glu.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "host/host.h"
 #include "settings/settings.h"
 
 static const UINT kTimerPeriod = 2;  // the shortest useful period; each tick yields one frame at most
-
-SceneKind SceneKindFromArt(const char* art)
-{
-    // Byte for byte, with regard to letter case: anything else is the sentence.
-    if (strcmp(art, "B\xe4rchen") == 0)
-        return Bear;
-    if (strcmp(art, "KH-Logo") == 0)
-        return Logo;
-    if (strcmp(art, "KH-Satellit") == 0)
-        return Satellite;
-    return Sentence;
-}
 
 void SetProjection(int width, int height)
 {

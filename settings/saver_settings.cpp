@@ -1,6 +1,8 @@
 // The settings store: seven keys in one section of a profile file.
 #include "settings/settings.h"
 
+#include <string.h>
+
 #include "host/host.h"
 #include "resources/resource_ids.h"
 
@@ -91,4 +93,16 @@ bool LoadSaverSettings()
     saverSettings.Weight = ReadNumber("Weight", nullptr);
     saverSettings.Italic = ReadNumber("Italic", nullptr);
     return true;
+}
+
+SceneKind SceneKindFromArt(const char* art)
+{
+    // Byte for byte, with regard to letter case: anything else is the sentence.
+    if (strcmp(art, "B\xe4rchen") == 0)
+        return Bear;
+    if (strcmp(art, "KH-Logo") == 0)
+        return Logo;
+    if (strcmp(art, "KH-Satellit") == 0)
+        return Satellite;
+    return Sentence;
 }
