@@ -21,6 +21,12 @@ struct HostState {
     HMODULE verifierLibrary;
     BOOL (WINAPI *verifyPassword)(HWND);
     DWORD lastPromptTicks = 0xFFFFFFFF;  // all bits set: no prompt has ended yet
+
+    // A quit code has been posted in this run. The system keeps only the last
+    // code posted and reads it after every other posted message, so a later
+    // post would replace the code of a failure; the first code must stand.
+    // The scene's creation starts a run and clears it.
+    bool quitPosted;
 };
 
 extern HostState hostState;
@@ -39,6 +45,8 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.
 bool MouseTravelEndsRun(POINT anchor, POINT position);
+// Posts the quit message with this code unless one has been posted in this run.
+void PostQuitOnce(int code);
 
 // Password (Windows 95/98/ME only)
 void LoadPasswordVerifier();

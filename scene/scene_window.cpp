@@ -42,9 +42,11 @@ void PaintFrame(HWND window)
 
 static void CreateScene(HWND window)
 {
+    // Each window is a run of its own, which keeps the first quit code posted in it.
+    hostState.quitPosted = false;
     sceneState.deviceContext = GetDC(window);
     if (!ChooseScenePixelFormat(sceneState.deviceContext))
-        PostQuitMessage(0);
+        PostQuitOnce(0);
     sceneState.renderContext = wglCreateContext(sceneState.deviceContext);
     wglMakeCurrent(sceneState.deviceContext, sceneState.renderContext);
 
@@ -52,7 +54,7 @@ static void CreateScene(HWND window)
     GetClientRect(window, &client);
 
     if (!LoadSaverSettings())
-        PostQuitMessage(5);
+        PostQuitOnce(5);
     sceneState.kind = SceneKindFromArt(saverSettings.Art);
 
     InitScene();
@@ -88,7 +90,7 @@ static void DestroyScene(HWND window)
         DeleteObject(sceneState.textureImage.bitmap);
         sceneState.textureImage = TextureImage{};
     }
-    PostQuitMessage(0);
+    PostQuitOnce(0);
 }
 
 static void PaintScene(HWND window)

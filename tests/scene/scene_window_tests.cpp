@@ -122,7 +122,23 @@ TEST_F(SceneWindow, NegativeNumberShowsTheMemoryMessageAndQuitsWithSix)
     DrawAndRead(window);  // with no table no object may be drawn, and nothing may fault
 }
 
-TEST_F(SceneWindow, UnwritableStoreQuitsWithFive)
+TEST_F(SceneWindow, AMissingBitmapShowsOneMessageAndKeepsItsQuitCode)
+{
+    window = CreateSceneWindow({"KH-Logo", 1});
+    ASSERT_TRUE(window);
+    HBITMAP texture = sceneState.textureImage.bitmap;
+    StartErrorBoxCloser();
+    LoadTextureImage(9999);
+    std::vector<std::string> boxes = StopErrorBoxCloser();
+    DeleteObject(texture);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Fehler in LoadImage");
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 1u);
+}
+
+TEST_F(SceneWindow, UnwritableStoreQuitsWithFiveEvenAfterAClose)
 {
     RemoveControlIni();
     hostState.instance = GetModuleHandleA(nullptr);
@@ -145,10 +161,14 @@ TEST_F(SceneWindow, UnwritableStoreQuitsWithFive)
     ASSERT_TRUE(window);
     ASSERT_EQ(boxes.size(), 1u) << boxes.back();
     EXPECT_EQ(boxes[0], "Fehler beim Schreiben der Registry-Eintr\xe4ge");
-    MSG quit;
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 5u);
     EXPECT_EQ(sceneState.kind, Logo);
+    // The teardown that the close brings must not replace the failure's code.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0))
+        DispatchMessageA(&message);
+    EXPECT_EQ(message.wParam, 5u);
+    window = nullptr;
 }
 
 struct LightTable {
@@ -315,10 +335,9 @@ TEST_F(SceneWindow, TeardownReleasesEverythingOnceAndPostsQuitZero)
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 0u);
 
-    // A second destruction releases nothing and posts quit code 0 again.
+    // A second destruction releases nothing, and the run's quit code stays the first.
     EXPECT_EQ(SceneWindowProc(window, WM_DESTROY, 0, 0), 0);
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 0u);
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     window = nullptr;
 }
 
