@@ -16,9 +16,10 @@ struct TextureImage {
 struct SceneState {
     HDC deviceContext;
     HGLRC renderContext;
-    UINT_PTR timerId;
+    UINT_PTR timerId;      // nonzero while the timer runs
     SceneKind kind;
     HFONT outlineFont;
+    HGDIOBJ originalFont;  // what outlineFont displaced in deviceContext; selected back at teardown
     GLYPHMETRICSFLOAT glyphMetrics[255];
     TextureImage textureImage;
     float* objects;        // 3 x Number floats

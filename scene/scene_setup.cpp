@@ -206,7 +206,7 @@ static void BuildGlyphLists()
         static_cast<DWORD>(saverSettings.Italic), FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
         saverSettings.Font);
-    SelectObject(sceneState.deviceContext, sceneState.outlineFont);
+    sceneState.originalFont = SelectObject(sceneState.deviceContext, sceneState.outlineFont);
     if (!wglUseFontOutlinesA(sceneState.deviceContext, 0, kGlyphCount, kGlyphListBase, 0.0f,
                              kGlyphExtrusion, WGL_FONT_POLYGONS, sceneState.glyphMetrics)) {
         ShowError("wglUseFontOutlines fehlgeschlagen!");

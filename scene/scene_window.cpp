@@ -8,6 +8,9 @@
 #include "host/host.h"
 #include "settings/settings.h"
 
+// SetTimer answers a timer of identifier 0 with some other nonzero value; the
+// timer is killed by the identifier it was started with.
+static const UINT_PTR kTimerId = 0;
 static const UINT kTimerPeriod = 2;  // the shortest useful period; each tick yields one frame at most
 
 void SetProjection(int width, int height)
@@ -59,7 +62,7 @@ static void CreateScene(HWND window)
 
     InitScene();
     ResizeScene(client.right, client.bottom);
-    sceneState.timerId = SetTimer(window, 0, kTimerPeriod, nullptr);
+    sceneState.timerId = SetTimer(window, kTimerId, kTimerPeriod, nullptr);
 }
 
 // Releases each resource once; a second run finds nothing left to release.
@@ -71,15 +74,19 @@ static void DestroyScene(HWND window)
         sceneState.renderContext = nullptr;
     }
     if (sceneState.outlineFont) {
+        // Windows 95/98/ME cannot delete a font that is still selected, and would
+        // keep it for good.
+        SelectObject(sceneState.deviceContext, sceneState.originalFont);
         DeleteObject(sceneState.outlineFont);
         sceneState.outlineFont = nullptr;
+        sceneState.originalFont = nullptr;
     }
     if (sceneState.deviceContext) {
         ReleaseDC(window, sceneState.deviceContext);
         sceneState.deviceContext = nullptr;
     }
     if (sceneState.timerId) {
-        KillTimer(window, sceneState.timerId);
+        KillTimer(window, kTimerId);
         sceneState.timerId = 0;
     }
     free(sceneState.objects);

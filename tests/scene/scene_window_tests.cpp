@@ -341,4 +341,24 @@ TEST_F(SceneWindow, TeardownReleasesEverythingOnceAndPostsQuitZero)
     window = nullptr;
 }
 
+TEST_F(SceneWindow, TeardownSelectsTheOriginalFontBackAndDeletesTheOutlineFont)
+{
+    window = CreateSceneWindow({"Text", 1});
+    ASSERT_TRUE(window);
+    HFONT font = sceneState.outlineFont;
+    SceneWindowProc(window, WM_DESTROY, 0, 0);  // the window and its own DC live on
+    HDC deviceContext = GetDC(window);
+    EXPECT_EQ(GetCurrentObject(deviceContext, OBJ_FONT), GetStockObject(SYSTEM_FONT));
+    ReleaseDC(window, deviceContext);
+    EXPECT_EQ(GetObjectType(font), 0u);
+}
+
+TEST_F(SceneWindow, TeardownKillsTheTimer)
+{
+    window = CreateSceneWindow({"KH-Logo", 1});
+    ASSERT_TRUE(window);
+    SceneWindowProc(window, WM_DESTROY, 0, 0);
+    EXPECT_FALSE(KillTimer(window, 0)) << "the timer was still running";
+}
+
 }  // namespace
