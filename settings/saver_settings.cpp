@@ -15,10 +15,15 @@ static const struct { const char* key; const char* value; } kDefaults[] = {
 };
 static const int kDefaultCount = sizeof kDefaults / sizeof kDefaults[0];
 
-// Read lengths count characters without the terminator.
+// Read lengths count characters without the terminator. The font chooser gives
+// face names of up to 31 characters; the face is read whole so that it survives.
 static const int kTextReadLength = 29;
+static const int kFontReadLength = 31;
 static const int kNumberReadLength = 2;
 static const int kLargestNumber = 20;
+// Only a hand-edited file holds a number below 0; the dialog never writes one.
+static const int kSlowestSpeed = 0;
+static const int kFallbackNumber = 1;  // one object, for a count the dialog cannot give
 
 int ConvertSettingNumber(const char* text)
 {
@@ -58,10 +63,10 @@ static bool WriteDefaults()
     return true;
 }
 
-static void ReadText(const char* key, const char* fallback, char* field)
+static void ReadText(const char* key, const char* fallback, char* field, int length)
 {
-    GetPrivateProfileStringA(saverSettings.sectionName, key, fallback, field,
-                             kTextReadLength + 1, saverSettings.fileName);
+    GetPrivateProfileStringA(saverSettings.sectionName, key, fallback, field, length + 1,
+                             saverSettings.fileName);
 }
 
 static int ReadNumber(const char* key, const char* fallback)
@@ -87,12 +92,14 @@ bool LoadSaverSettings()
         !WriteDefaults())
         return false;
 
-    ReadText("Art", "KH-Logo", saverSettings.Art);
-    saverSettings.Speed = ReadNumber("Speed", "15");
+    ReadText("Art", "KH-Logo", saverSettings.Art, kTextReadLength);
+    // Below the slowest speed the animation would stand still or run backwards.
+    int speed = ReadNumber("Speed", "15");
+    saverSettings.Speed = speed < kSlowestSpeed ? kSlowestSpeed : speed;
     int number = ReadNumber("Number", "5");
-    saverSettings.Number = number > kLargestNumber ? 1 : number;
-    ReadText("Text", "spitze", saverSettings.Text);
-    ReadText("Font", "Arial", saverSettings.Font);
+    saverSettings.Number = number > kLargestNumber || number < 0 ? kFallbackNumber : number;
+    ReadText("Text", "spitze", saverSettings.Text, kTextReadLength);
+    ReadText("Font", "Arial", saverSettings.Font, kFontReadLength);
     saverSettings.Weight = ReadNumber("Weight", nullptr);
     saverSettings.Italic = ReadNumber("Italic", nullptr);
     return true;

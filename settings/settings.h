@@ -13,7 +13,7 @@ struct SaverSettings {
     int Speed;
     int Number;
     char Text[32];
-    char Font[32];
+    char Font[32];         // a face name of up to 31 characters, as the font chooser gives it
     int Weight;            // a bold flag, not a font weight
     int Italic;
 };

@@ -107,12 +107,15 @@ TEST_F(SceneWindow, NoObjectsCentreDepthAtMinusOneHalf)
     EXPECT_FLOAT_EQ(sceneState.depthCentre, -0.5f);
 }
 
-TEST_F(SceneWindow, NegativeNumberShowsTheMemoryMessageAndQuitsWithSix)
+TEST_F(SceneWindow, NegativeCountShowsTheMemoryMessageAndQuitsWithSix)
 {
-    StartErrorBoxCloser();
-    window = CreateSceneWindow({"KH-Logo", -3});
-    std::vector<std::string> boxes = StopErrorBoxCloser();
+    window = CreateSceneWindow({"KH-Logo", 1});
     ASSERT_TRUE(window);
+    // The loader never gives a count below 0; the table must still refuse one.
+    saverSettings.Number = -3;
+    StartErrorBoxCloser();
+    CreateObjectTable();
+    std::vector<std::string> boxes = StopErrorBoxCloser();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Nicht gen\xfcgend Speicher vorhanden!");
     EXPECT_EQ(sceneState.objects, nullptr);
