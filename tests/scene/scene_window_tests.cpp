@@ -2,10 +2,7 @@
 // paint and teardown, with the real window manager and OpenGL.
 #include <gtest/gtest.h>
 
-#include <math.h>
 #include <stdlib.h>
-
-#include <algorithm>
 
 #include "host/host.h"
 #include "settings/settings.h"
@@ -304,19 +301,6 @@ TEST_F(SceneWindow, ResizeDrawsOneFrameAndLowersTheClockByOneStep)
     EXPECT_NEAR(before - sceneState.clock, 0.4, 1e-6);
 }
 
-// Pixels of the window that are not black, as the screen shows them (this
-// OpenGL reads its front buffer as black), on a grid of every sixteenth pixel.
-long LitOnScreen(HWND window)
-{
-    HDC screen = GetDC(window);
-    long lit = 0;
-    for (int y = 0; y < 600; y += 16)
-        for (int x = 0; x < 800; x += 16)
-            lit += GetPixel(screen, x, y) != 0;
-    ReleaseDC(window, screen);
-    return lit;
-}
-
 TEST_F(SceneWindow, TimerTicksPaintAndPresentFrames)
 {
     window = CreateSceneWindow({"KH-Logo", 5});
@@ -330,7 +314,15 @@ TEST_F(SceneWindow, TimerTicksPaintAndPresentFrames)
     }
     int frames = static_cast<int>((before - sceneState.clock) / 0.7 + 0.5);
     EXPECT_GE(frames, 5) << "frames drawn by the timer in half a second";
-    EXPECT_GT(LitOnScreen(window), 0) << "the logos of the last paint are presented";
+    // The logos of the last paint are on screen (read there: this OpenGL reads
+    // its front buffer as black).
+    HDC screen = GetDC(window);
+    long lit = 0;
+    for (int y = 0; y < 600; y += 16)
+        for (int x = 0; x < 800; x += 16)
+            lit += GetPixel(screen, x, y) != 0;
+    ReleaseDC(window, screen);
+    EXPECT_GT(lit, 0);
 }
 
 TEST_F(SceneWindow, TeardownReleasesEverythingOnceAndPostsQuitZero)
