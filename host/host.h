@@ -45,6 +45,12 @@ struct HostState {
     HMODULE verifierLibrary;
     BOOL (WINAPI *verifyPassword)(HWND);
     DWORD lastPromptTicks = 0xFFFFFFFF;  // all bits set: no prompt has ended yet
+
+    // A quit code has been posted in this run. The system keeps only the last
+    // code posted and reads it after every other posted message, so a later
+    // post would replace the code of a failure; the first code must stand.
+    // The scene's creation starts a run and clears it.
+    bool quitPosted;
 };
 
 extern HostState hostState;
@@ -83,6 +89,8 @@ void AnchorAtCursor();
 // the run must close, the anchor then moving to the position. A failed reading
 // does nothing; without an anchor, the reading becomes it.
 bool CursorReadingEndsRun(bool read, POINT position);
+// Posts the quit message with this code unless one has been posted in this run.
+void PostQuitOnce(int code);
 
 // Password (Windows 95/98/ME only)
 void LoadPasswordVerifier();

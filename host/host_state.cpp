@@ -1,3 +1,11 @@
 #include "host/host.h"
 
 HostState hostState;
+
+void PostQuitOnce(int code)
+{
+    if (hostState.quitPosted)
+        return;
+    hostState.quitPosted = true;
+    PostQuitMessage(code);
+}

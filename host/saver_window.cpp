@@ -172,7 +172,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     case WM_DESTROY:
         RestoreInputContext(window);
-        PostQuitMessage(0);
+        PostQuitOnce(0);
         break;
     case WM_SETTEXT:
         return 0;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-enum SceneKind : int { Logo = 1, Bear = 2, Satellite = 3, Sentence = 4 };
+#include "settings/settings.h"
 
 struct TextureImage {
     HBITMAP bitmap;
@@ -16,9 +16,10 @@ struct TextureImage {
 struct SceneState {
     HDC deviceContext;
     HGLRC renderContext;
-    UINT_PTR timerId;
+    UINT_PTR timerId;      // nonzero while the timer runs
     SceneKind kind;
     HFONT outlineFont;
+    HGDIOBJ originalFont;  // what outlineFont displaced in deviceContext; selected back at teardown
     GLYPHMETRICSFLOAT glyphMetrics[255];
     TextureImage textureImage;
     float* objects;        // 3 x Number floats
@@ -58,9 +59,6 @@ void InitScene();
 void LoadTextureImage(int resource);
 void FillHalfCircleTables();
 void CreateObjectTable();
-
-// Chooses the kind from the Art setting, compared byte for byte.
-SceneKind SceneKindFromArt(const char* art);
 
 // The amount the clock falls per frame for a Speed setting and kind.
 float FrameStep(int speed, SceneKind kind);

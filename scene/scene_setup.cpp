@@ -18,9 +18,18 @@ static const DWORD kGlyphCount = 255;  // codes 0 to 254: code 255 has no list
 static const float kGlyphExtrusion = 0.13f;
 static const float kStarRingRadius = 200.0f;
 
+// A message box that finds a quit pending closes at once: once a failure has
+// posted its quit, the run shows no further message and keeps that code.
 static void ShowError(const char* text)
 {
-    MessageBoxA(nullptr, text, "Fehler", MB_OK | MB_ICONERROR);
+    if (!hostState.quitPosted)
+        MessageBoxA(nullptr, text, "Fehler", MB_OK | MB_ICONERROR);
+}
+
+static void ReportFailure(const char* text, int quitCode)
+{
+    ShowError(text);
+    PostQuitOnce(quitCode);
 }
 
 float RandomFraction()
@@ -62,17 +71,13 @@ void LoadTextureImage(int resource)
     image.bitmap = static_cast<HBITMAP>(LoadImageA(hostState.instance, MAKEINTRESOURCEA(resource),
                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     BITMAP description = {};
-    if (!image.bitmap || !GetObjectA(image.bitmap, sizeof description, &description)) {
-        ShowError("Fehler in LoadImage");
-        PostQuitMessage(1);
-    }
+    if (!image.bitmap || !GetObjectA(image.bitmap, sizeof description, &description))
+        ReportFailure("Fehler in LoadImage", 1);
     image.width = description.bmWidth;
     image.height = description.bmHeight;
     image.rows = description.bmBits;
-    if (!image.rows) {
-        ShowError("Fehler beim Laden der Bitmaps!");
-        PostQuitMessage(2);
-    }
+    if (!image.rows)
+        ReportFailure("Fehler beim Laden der Bitmaps!", 2);
 }
 
 void FillHalfCircleTables()
@@ -95,8 +100,7 @@ void CreateObjectTable()
                              ? static_cast<float*>(malloc(static_cast<size_t>(bytes)))
                              : nullptr;
     if (number != 0 && !sceneState.objects) {
-        ShowError("Nicht gen\xfcgend Speicher vorhanden!");
-        PostQuitMessage(6);
+        ReportFailure("Nicht gen\xfcgend Speicher vorhanden!", 6);
         return;
     }
     float smallest = 1.0f, largest = -2.0f;
@@ -202,7 +206,7 @@ static void BuildGlyphLists()
         static_cast<DWORD>(saverSettings.Italic), FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
         saverSettings.Font);
-    SelectObject(sceneState.deviceContext, sceneState.outlineFont);
+    sceneState.originalFont = SelectObject(sceneState.deviceContext, sceneState.outlineFont);
     if (!wglUseFontOutlinesA(sceneState.deviceContext, 0, kGlyphCount, kGlyphListBase, 0.0f,
                              kGlyphExtrusion, WGL_FONT_POLYGONS, sceneState.glyphMetrics)) {
         ShowError("wglUseFontOutlines fehlgeschlagen!");

@@ -4,24 +4,14 @@
 
 #include <GL/glu.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "host/host.h"
 #include "settings/settings.h"
 
+// SetTimer answers a timer of identifier 0 with some other nonzero value; the
+// timer is killed by the identifier it was started with.
+static const UINT_PTR kTimerId = 0;
 static const UINT kTimerPeriod = 2;  // the shortest useful period; each tick yields one frame at most
-
-SceneKind SceneKindFromArt(const char* art)
-{
-    // Byte for byte, with regard to letter case: anything else is the sentence.
-    if (strcmp(art, "B\xe4rchen") == 0)
-        return Bear;
-    if (strcmp(art, "KH-Logo") == 0)
-        return Logo;
-    if (strcmp(art, "KH-Satellit") == 0)
-        return Satellite;
-    return Sentence;
-}
 
 void SetProjection(int width, int height)
 {
@@ -67,9 +57,11 @@ void PaintFrame(HWND window)
 
 static void CreateScene(HWND window)
 {
+    // Each window is a run of its own, which keeps the first quit code posted in it.
+    hostState.quitPosted = false;
     sceneState.deviceContext = GetDC(window);
     if (!ChooseScenePixelFormat(sceneState.deviceContext))
-        PostQuitMessage(0);
+        PostQuitOnce(0);
     sceneState.renderContext = wglCreateContext(sceneState.deviceContext);
     wglMakeCurrent(sceneState.deviceContext, sceneState.renderContext);
 
@@ -77,12 +69,12 @@ static void CreateScene(HWND window)
     GetClientRect(window, &client);
 
     if (!LoadSaverSettings())
-        PostQuitMessage(5);
+        PostQuitOnce(5);
     sceneState.kind = SceneKindFromArt(saverSettings.Art);
 
     InitScene();
     ResizeScene(client.right, client.bottom);
-    sceneState.timerId = SetTimer(window, 0, kTimerPeriod, nullptr);
+    sceneState.timerId = SetTimer(window, kTimerId, kTimerPeriod, nullptr);
 }
 
 // Releases each resource once; a second run finds nothing left to release.
@@ -94,15 +86,19 @@ static void DestroyScene(HWND window)
         sceneState.renderContext = nullptr;
     }
     if (sceneState.outlineFont) {
+        // Windows 95/98/ME cannot delete a font that is still selected, and would
+        // keep it for good.
+        SelectObject(sceneState.deviceContext, sceneState.originalFont);
         DeleteObject(sceneState.outlineFont);
         sceneState.outlineFont = nullptr;
+        sceneState.originalFont = nullptr;
     }
     if (sceneState.deviceContext) {
         ReleaseDC(window, sceneState.deviceContext);
         sceneState.deviceContext = nullptr;
     }
     if (sceneState.timerId) {
-        KillTimer(window, sceneState.timerId);
+        KillTimer(window, kTimerId);
         sceneState.timerId = 0;
     }
     free(sceneState.objects);
@@ -113,7 +109,7 @@ static void DestroyScene(HWND window)
         DeleteObject(sceneState.textureImage.bitmap);
         sceneState.textureImage = TextureImage{};
     }
-    PostQuitMessage(0);
+    PostQuitOnce(0);
 }
 
 static void PaintScene(HWND window)

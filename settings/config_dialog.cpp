@@ -10,7 +10,6 @@
 
 #include "host/host.h"
 #include "resources/resource_ids.h"
-#include "scene/scene.h"
 
 static const int kSlowest = 0;
 static const int kFastest = 30;

@@ -1,6 +1,8 @@
 // The settings store: seven keys in one section of a profile file.
 #include "settings/settings.h"
 
+#include <string.h>
+
 #include "host/host.h"
 #include "resources/resource_ids.h"
 
@@ -13,10 +15,15 @@ static const struct { const char* key; const char* value; } kDefaults[] = {
 };
 static const int kDefaultCount = sizeof kDefaults / sizeof kDefaults[0];
 
-// Read lengths count characters without the terminator.
+// Read lengths count characters without the terminator. The font chooser gives
+// face names of up to 31 characters; the face is read whole so that it survives.
 static const int kTextReadLength = 29;
+static const int kFontReadLength = 31;
 static const int kNumberReadLength = 2;
 static const int kLargestNumber = 20;
+// Only a hand-edited file holds a number below 0; the dialog never writes one.
+static const int kSlowestSpeed = 0;
+static const int kFallbackNumber = 1;  // one object, for a count the dialog cannot give
 
 int ConvertSettingNumber(const char* text)
 {
@@ -45,18 +52,21 @@ static bool WriteDefaults()
     for (int i = 0; i < kDefaultCount; ++i) {
         if (!WritePrivateProfileStringA(saverSettings.sectionName, kDefaults[i].key,
                                         kDefaults[i].value, saverSettings.fileName)) {
-            MessageBoxA(nullptr, "Fehler beim Schreiben der Registry-Eintr\xe4ge", "Fehler",
-                        MB_OK | MB_ICONERROR);
+            // After a saver's earlier failure its quit is pending, and a message
+            // box that finds it closes at once: that failure's message stands.
+            if (!hostState.quitPosted)
+                MessageBoxA(nullptr, "Fehler beim Schreiben der Registry-Eintr\xe4ge", "Fehler",
+                            MB_OK | MB_ICONERROR);
             return false;
         }
     }
     return true;
 }
 
-static void ReadText(const char* key, const char* fallback, char* field)
+static void ReadText(const char* key, const char* fallback, char* field, int length)
 {
-    GetPrivateProfileStringA(saverSettings.sectionName, key, fallback, field,
-                             kTextReadLength + 1, saverSettings.fileName);
+    GetPrivateProfileStringA(saverSettings.sectionName, key, fallback, field, length + 1,
+                             saverSettings.fileName);
 }
 
 static int ReadNumber(const char* key, const char* fallback)
@@ -82,13 +92,27 @@ bool LoadSaverSettings()
         !WriteDefaults())
         return false;
 
-    ReadText("Art", "KH-Logo", saverSettings.Art);
-    saverSettings.Speed = ReadNumber("Speed", "15");
+    ReadText("Art", "KH-Logo", saverSettings.Art, kTextReadLength);
+    // Below the slowest speed the animation would stand still or run backwards.
+    int speed = ReadNumber("Speed", "15");
+    saverSettings.Speed = speed < kSlowestSpeed ? kSlowestSpeed : speed;
     int number = ReadNumber("Number", "5");
-    saverSettings.Number = number > kLargestNumber ? 1 : number;
-    ReadText("Text", "spitze", saverSettings.Text);
-    ReadText("Font", "Arial", saverSettings.Font);
+    saverSettings.Number = number > kLargestNumber || number < 0 ? kFallbackNumber : number;
+    ReadText("Text", "spitze", saverSettings.Text, kTextReadLength);
+    ReadText("Font", "Arial", saverSettings.Font, kFontReadLength);
     saverSettings.Weight = ReadNumber("Weight", nullptr);
     saverSettings.Italic = ReadNumber("Italic", nullptr);
     return true;
+}
+
+SceneKind SceneKindFromArt(const char* art)
+{
+    // Byte for byte, with regard to letter case: anything else is the sentence.
+    if (strcmp(art, "B\xe4rchen") == 0)
+        return Bear;
+    if (strcmp(art, "KH-Logo") == 0)
+        return Logo;
+    if (strcmp(art, "KH-Satellit") == 0)
+        return Satellite;
+    return Sentence;
 }

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+// The kind of scene, chosen once from the Art setting.
+enum SceneKind : int { Logo = 1, Bear = 2, Satellite = 3, Sentence = 4 };
+
 struct SaverSettings {
     char fileName[30];     // from string entry 1001, resolved in the Windows directory
     char sectionName[30];  // from string entry 1010
@@ -10,7 +13,7 @@ struct SaverSettings {
     int Speed;
     int Number;
     char Text[32];
-    char Font[32];
+    char Font[32];         // a face name of up to 31 characters, as the font chooser gives it
     int Weight;            // a bold flag, not a font weight
     int Italic;
 };
@@ -41,6 +44,9 @@ bool LoadSaverSettings();
 // The conversion the loader applies to Speed, Number, Weight and Italic: leading
 // white space, an optional sign, decimal digits up to the first other character.
 int ConvertSettingNumber(const char* text);
+
+// Chooses the kind from the Art setting, compared byte for byte.
+SceneKind SceneKindFromArt(const char* art);
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -89,13 +89,21 @@ TEST_F(SettingsStore, SectionWithOnlySpeedWritesNothingAndDefaultsTheRest)
 TEST_F(SettingsStore, NumberAboveTwentyBecomesOneAndIsReadAsTwoCharacters)
 {
     const struct { const char* stored; int expected; } cases[] = {
-        {"20", 20}, {"21", 1}, {"0", 0}, {"123", 12}, {"-5", -5}, {"99", 1},
+        {"20", 20}, {"21", 1}, {"0", 0}, {"123", 12}, {"99", 1},
     };
     for (const auto& c : cases) {
         Store(std::string(kSection) + "Number=" + c.stored + "\r\n");
         ASSERT_TRUE(LoadSaverSettings());
         EXPECT_EQ(saverSettings.Number, c.expected) << "stored " << c.stored;
     }
+}
+
+TEST_F(SettingsStore, NumbersBelowZeroGiveSpeedZeroAndOneObject)
+{
+    Store(std::string(kSection) + "Speed=-6\r\nNumber=-5\r\n");
+    ASSERT_TRUE(LoadSaverSettings());
+    EXPECT_EQ(saverSettings.Speed, 0);
+    EXPECT_EQ(saverSettings.Number, 1);
 }
 
 TEST_F(SettingsStore, NumbersAreCutToTwoCharactersAndLettersGiveZero)
@@ -111,12 +119,12 @@ TEST_F(SettingsStore, NumbersAreCutToTwoCharactersAndLettersGiveZero)
     EXPECT_EQ(saverSettings.Speed, 0);
 }
 
-TEST_F(SettingsStore, LongTextsAreReadAsTheirFirstTwentyNineCharacters)
+TEST_F(SettingsStore, AFaceNameIsReadWholeAndAWordAsItsFirstTwentyNineCharacters)
 {
     std::string font31 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde";
-    Store(std::string(kSection) + "Font=" + font31 + "\r\nText=" + font31 + "\r\n");
+    Store(std::string(kSection) + "Font=" + font31 + "X\r\nText=" + font31 + "\r\n");
     ASSERT_TRUE(LoadSaverSettings());
-    EXPECT_EQ(std::string(saverSettings.Font), font31.substr(0, 29));
+    EXPECT_EQ(std::string(saverSettings.Font), font31);
     EXPECT_EQ(std::string(saverSettings.Text), font31.substr(0, 29));
 }
 
