@@ -24,6 +24,7 @@ typedef struct HFONT__* HFONT;
 typedef struct HCURSOR__* HCURSOR;
 typedef long (*LPTOP_LEVEL_EXCEPTION_FILTER)(void*);
 typedef struct { long x, y; } POINT;
+typedef intptr_t (*FARPROC)();
 
 int LoadStringA(HINSTANCE, UINT, char*, int);
 DWORD GetPrivateProfileSectionA(const char*, char*, DWORD, const char*);
@@ -32,3 +33,4 @@ DWORD GetPrivateProfileStringA(const char*, const char*, const char*, char*, DWO
 int MessageBoxA(HWND, const char*, const char*, UINT);
 char* lstrcpynA(char*, const char*, int);
 char* CharNextA(const char*);
+FARPROC GetProcAddress(HMODULE, const char*);
