@@ -91,6 +91,10 @@ void AnchorAtCursor();
 bool CursorReadingEndsRun(bool read, POINT position);
 // Posts the quit message with this code unless one has been posted in this run.
 void PostQuitOnce(int code);
+// Shows a failure in a message box without owner, captioned "Fehler", unless a
+// quit has been posted in this run: a box that finds it pending closes at once,
+// and the first failure's message stands.
+void ShowFailure(const char* text);
 
 // Password (Windows 95/98/ME only)
 void LoadPasswordVerifier();

@@ -9,3 +9,9 @@ void PostQuitOnce(int code)
     hostState.quitPosted = true;
     PostQuitMessage(code);
 }
+
+void ShowFailure(const char* text)
+{
+    if (!hostState.quitPosted)
+        MessageBoxA(nullptr, text, "Fehler", MB_OK | MB_ICONERROR);
+}

@@ -18,17 +18,10 @@ static const DWORD kGlyphCount = 255;  // codes 0 to 254: code 255 has no list
 static const float kGlyphExtrusion = 0.13f;
 static const float kStarRingRadius = 200.0f;
 
-// A message box that finds a quit pending closes at once: once a failure has
-// posted its quit, the run shows no further message and keeps that code.
-static void ShowError(const char* text)
-{
-    if (!hostState.quitPosted)
-        MessageBoxA(nullptr, text, "Fehler", MB_OK | MB_ICONERROR);
-}
-
+// The message comes first: shown after its quit, it would close at once.
 static void ReportFailure(const char* text, int quitCode)
 {
-    ShowError(text);
+    ShowFailure(text);
     PostQuitOnce(quitCode);
 }
 
@@ -55,11 +48,11 @@ bool ChooseScenePixelFormat(HDC deviceContext)
     request.iLayerType = PFD_MAIN_PLANE;
     int format = ChoosePixelFormat(deviceContext, &request);
     if (format == 0) {
-        ShowError("ChoosePixelFormat fehlgeschlagen!");
+        ShowFailure("ChoosePixelFormat fehlgeschlagen!");
         return false;
     }
     if (!SetPixelFormat(deviceContext, format, &request)) {
-        ShowError("SetPixelFormat fehlgeschlagen!");
+        ShowFailure("SetPixelFormat fehlgeschlagen!");
         return false;
     }
     return true;
@@ -209,7 +202,7 @@ static void BuildGlyphLists()
     sceneState.originalFont = SelectObject(sceneState.deviceContext, sceneState.outlineFont);
     if (!wglUseFontOutlinesA(sceneState.deviceContext, 0, kGlyphCount, kGlyphListBase, 0.0f,
                              kGlyphExtrusion, WGL_FONT_POLYGONS, sceneState.glyphMetrics)) {
-        ShowError("wglUseFontOutlines fehlgeschlagen!");
+        ShowFailure("wglUseFontOutlines fehlgeschlagen!");
         ExitProcess(6);
     }
     sceneState.wordClockStart = sceneState.millisecondSource ? sceneState.millisecondSource()

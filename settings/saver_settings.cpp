@@ -52,11 +52,7 @@ static bool WriteDefaults()
     for (int i = 0; i < kDefaultCount; ++i) {
         if (!WritePrivateProfileStringA(saverSettings.sectionName, kDefaults[i].key,
                                         kDefaults[i].value, saverSettings.fileName)) {
-            // After a saver's earlier failure its quit is pending, and a message
-            // box that finds it closes at once: that failure's message stands.
-            if (!hostState.quitPosted)
-                MessageBoxA(nullptr, "Fehler beim Schreiben der Registry-Eintr\xe4ge", "Fehler",
-                            MB_OK | MB_ICONERROR);
+            ShowFailure("Fehler beim Schreiben der Registry-Eintr\xe4ge");
             return false;
         }
     }

@@ -31,6 +31,7 @@ DWORD GetPrivateProfileSectionA(const char*, char*, DWORD, const char*);
 BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const char*);
 DWORD GetPrivateProfileStringA(const char*, const char*, const char*, char*, DWORD, const char*);
 int MessageBoxA(HWND, const char*, const char*, UINT);
+void PostQuitMessage(int);
 char* lstrcpynA(char*, const char*, int);
 char* CharNextA(const char*);
 FARPROC GetProcAddress(HMODULE, const char*);

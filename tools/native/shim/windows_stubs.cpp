@@ -2,10 +2,6 @@
 
 #include <string.h>
 
-#include "host/host.h"
-
-HostState hostState;
-
 int LoadStringA(HINSTANCE, UINT, char* buffer, int size)
 {
     if (size > 0)
@@ -38,6 +34,10 @@ DWORD GetPrivateProfileStringA(const char*, const char*, const char* fallback, c
 int MessageBoxA(HWND, const char*, const char*, UINT)
 {
     return 1;
+}
+
+void PostQuitMessage(int)
+{
 }
 
 char* lstrcpynA(char* target, const char* source, int size)
