@@ -79,10 +79,12 @@ static HWND ChildAtPoint(HWND dialog, LPARAM lParam)
     return ChildWindowFromPoint(dialog, point);
 }
 
+// A cursor position that cannot be read is over no link.
 static HWND ChildUnderCursor(HWND dialog)
 {
-    POINT point;
-    GetCursorPos(&point);
+    POINT point = {};
+    if (!GetCursorPos(&point))
+        return nullptr;
     ScreenToClient(dialog, &point);
     return ChildWindowFromPoint(dialog, point);
 }
