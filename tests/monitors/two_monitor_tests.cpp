@@ -3,9 +3,6 @@
 // below the primary monitor (tools/harness_two_monitors.sh).
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <vector>
-
 #include "tests/host/saver_driver.h"
 #include "tests/support/test_support.h"
 
@@ -20,43 +17,6 @@ static RECT VirtualScreen()
 static RECT PrimaryMonitor()
 {
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
-// The screen as 0x00RRGGBB pixels, rows from the top.
-struct Screenshot {
-    RECT area = {};
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const
-    {
-        int width = area.right - area.left;
-        return pixels[static_cast<size_t>(y - area.top) * width + (x - area.left)];
-    }
-};
-
-static Screenshot TakeScreenshot(const RECT& area)
-{
-    Screenshot shot;
-    shot.area = area;
-    int width = area.right - area.left;
-    int height = area.bottom - area.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const auto* words = static_cast<const uint32_t*>(bits);
-    shot.pixels.assign(words, words + static_cast<size_t>(width) * height);
-    for (uint32_t& pixel : shot.pixels)
-        pixel &= 0xFFFFFF;
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return shot;
 }
 
 // What a desktop would show wherever the saver leaves the screen uncovered: the
@@ -93,7 +53,7 @@ protected:
         process = StartScr("/s");
         window = WaitForSaverWindow(process);
         if (window && KeepsRunning(process, 1500))
-            shot = TakeScreenshot(VirtualScreen());
+            shot = CaptureScreen(VirtualScreen());
     }
     static void TearDownTestSuite()
     {
@@ -110,12 +70,12 @@ protected:
     static HWND backdrop;
     static PROCESS_INFORMATION process;
     static HWND window;
-    static Screenshot shot;
+    static ScreenPicture shot;
 };
 HWND SaverOnTwoMonitors::backdrop;
 PROCESS_INFORMATION SaverOnTwoMonitors::process;
 HWND SaverOnTwoMonitors::window;
-Screenshot SaverOnTwoMonitors::shot;
+ScreenPicture SaverOnTwoMonitors::shot;
 
 TEST_F(SaverOnTwoMonitors, ItsWindowCoversBothMonitors)
 {
@@ -132,11 +92,13 @@ TEST_F(SaverOnTwoMonitors, ItsWindowCoversBothMonitors)
 TEST_F(SaverOnTwoMonitors, EveryPixelOutsideThePrimaryMonitorIsBlack)
 {
     RECT primary = PrimaryMonitor();
+    RECT all = VirtualScreen();
     int lit = 0;
     POINT firstLit = {};
-    for (int y = shot.area.top; y < shot.area.bottom; ++y)
-        for (int x = shot.area.left; x < shot.area.right; ++x)
-            if (!PtInRect(&primary, {x, y}) && shot.At(x, y) != 0 && lit++ == 0)
+    for (int y = all.top; y < all.bottom; ++y)
+        for (int x = all.left; x < all.right; ++x)
+            if (!PtInRect(&primary, {x, y}) && shot.At(x - all.left, y - all.top) != 0 &&
+                lit++ == 0)
                 firstLit = {x, y};
     EXPECT_EQ(lit, 0) << "first at " << firstLit.x << "," << firstLit.y;
 }
@@ -148,9 +110,10 @@ TEST_F(SaverOnTwoMonitors, ThePrimaryMonitorShowsTheGlobeInItsMiddle)
     RECT primary = PrimaryMonitor();
     int centreX = (primary.left + primary.right) / 2;
     int centreY = (primary.top + primary.bottom) / 2;
+    RECT all = VirtualScreen();
     int lit = 0;
     for (int y = centreY - 16; y < centreY + 16; ++y)
         for (int x = centreX - 16; x < centreX + 16; ++x)
-            lit += shot.At(x, y) != 0;
+            lit += shot.At(x - all.left, y - all.top) != 0;
     EXPECT_GT(lit, 32 * 32 / 2);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,3 +35,12 @@ std::vector<std::string> StopErrorBoxCloser();
 
 // Dispatches the messages waiting for this thread.
 void PumpMessages();
+
+// A piece of the screen as 0x00RRGGBB pixels, rows from the top.
+struct ScreenPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+ScreenPicture CaptureScreen(const RECT& area);

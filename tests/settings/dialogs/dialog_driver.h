@@ -76,14 +76,6 @@ bool BringToFront(HWND window);
 HCURSOR CurrentCursor();
 HWND FocusOf(HWND window);
 
-// A piece of the screen as 0x00RRGGBB pixels, rows from the top.
-struct ScreenPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-ScreenPicture CaptureScreen(const RECT& area);
 // Writes the window as <name>.bmp into the folder named by KH_SCREENSHOT_DIR, if set.
 void SaveScreenshot(HWND window, const char* name);
 
