@@ -15,12 +15,8 @@
 set -u
 cmd=$1; build=$(cd "$2" && pwd); arch=${3:-win32}
 state=$build/harness-two
-export WINEPREFIX="$build/wineprefix-two" WINEARCH=$arch
-export WINEDEBUG=${WINEDEBUG:--all}
-wine=/usr/lib/wine/wine
-if [ "$arch" = win64 ]; then wine=/usr/lib/wine/wine64; export WINELOADER=$wine; fi
-
-alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+PREFIX="$build/wineprefix-two" ARCH=$arch STATE=$state
+. "$(dirname "$0")/harness_common.sh"
 
 if [ "$cmd" = run ]; then
   shift 3
@@ -28,11 +24,7 @@ if [ "$cmd" = run ]; then
   exec $wine "$@"
 fi
 
-# The server and the wineserver outlive this script: they must not inherit the
-# pipes of whoever started it (ctest waits for those to close).
-for fd in $(ls /proc/$$/fd); do
-  [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
-done
+close_inherited_pipes
 
 # One screen as wide as both monitors; the outputs get their places afterwards,
 # since the dummy driver connects only its first output until one is given a mode.
@@ -104,26 +96,12 @@ start() {
   else
     start_server
   fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    # Keep a fresh prefix from asking for Mono and Gecko.
-    WINEDLLOVERRIDES="mscoree,mshtml=" $wine wineboot -i >"$state/wineboot.log" 2>&1
-    wineserver -w
-    # A faulting test program must end, not wait in Wine's crash dialog.
-    $wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
-  fi
-  wineserver -p </dev/null >/dev/null 2>&1
-  $wine wineboot </dev/null >>"$state/wineboot.log" 2>&1
+  start_wine
   echo "two-monitor harness: display $DISPLAY, prefix $WINEPREFIX"
 }
 
 stop() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-  if alive "$state/xorg.pid"; then
-    kill "$(cat "$state/xorg.pid")"
-    for _ in $(seq 50); do alive "$state/xorg.pid" || break; sleep 0.1; done
-  fi
+  stop_servers "$state/xorg.pid"
   rm -f "$state/xorg.pid" "$state/display" "$state/display.tmp"
   echo "two-monitor harness: stopped"
 }
