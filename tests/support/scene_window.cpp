@@ -9,6 +9,9 @@ HWND OpenSceneWindow(int width, int height, DWORD (WINAPI *seedSource)())
 {
     hostState.instance = GetModuleHandleA(nullptr);
     hostState.isPreview = true;
+    // A full-screen run made earlier in the same process must not leave its
+    // primary-screen area behind: a preview fills its client area.
+    hostState.sceneViewport = ScreenBox{};
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     windowClass.lpfnWndProc = SceneWindowProc;
