@@ -34,11 +34,26 @@ static ScreenBox SceneArea(int clientWidth, int clientHeight)
     return {0, 0, clientWidth, clientHeight};
 }
 
+// The viewport does not hold the stars: a point two pixels wide whose centre lies
+// on the viewport's edge also lights the pixel beyond it. Where the scene keeps to
+// a part of the window, the rest is cleared apart and the scissor keeps every
+// drawing inside; a scene that fills its window needs neither.
+static void KeepToSceneArea(const ScreenBox& area, int clientWidth, int clientHeight)
+{
+    if (area.x == 0 && area.y == 0 && area.width == clientWidth && area.height == clientHeight)
+        return;
+    glDisable(GL_SCISSOR_TEST);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(area.x, area.y, area.width, area.height);
+    glEnable(GL_SCISSOR_TEST);
+}
+
 void ResizeScene(int width, int height)
 {
     ScreenBox area = SceneArea(width, height);
     glViewport(area.x, area.y, area.width, area.height);
     SetProjection(area.width, area.height);
+    KeepToSceneArea(area, width, height);
     DrawFrame();
 }
 
@@ -49,8 +64,10 @@ void PaintFrame(HWND window)
         return;
     RECT client;
     GetClientRect(window, &client);
-    ScreenBox area = SceneArea(client.right - client.left, client.bottom - client.top);
+    int width = client.right - client.left, height = client.bottom - client.top;
+    ScreenBox area = SceneArea(width, height);
     SetProjection(area.width, area.height);
+    KeepToSceneArea(area, width, height);
     DrawFrame();
     ReleaseDC(window, deviceContext);
 }
