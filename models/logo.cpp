@@ -1,6 +1,8 @@
 // The club monogram: two blue block glyphs, 10 wide, 7 high and 1 thick, with a
 // yellow half-disc arch standing in the middle of their thickness. The scene
 // draws the faces twice (z = -4, then moved to -3), the sides once and the arch.
+#include <initializer_list>
+
 #include <windows.h>
 #include <GL/gl.h>
 
@@ -18,6 +20,7 @@ static const float kArchRadius = 7.5f;
 static const float kArchInnerRadius = kArchRadius - 0.5f;
 static const float kArchCentreY = -2.5f;
 static const float kArchPlane = -4.5f;
+static const float kRimLift = 0.005f;
 // Layers over the half-disc sit slightly towards +z so that they win the depth test.
 static const float kCentreOffset = 0.02f;
 static const float kFieldOffset = 0.04f;
@@ -97,13 +100,14 @@ static void SendField(const float corners[4][2], float z)
         glVertex3f(corners[i][0], corners[i][1], z);
 }
 
-static void SendHalfDisc(const float* colour, const float* sines, const float* cosines)
+static void SendHalfDisc(GLenum mode, const float* colour, const float* sines,
+                         const float* cosines, float z)
 {
-    glBegin(GL_POLYGON);
+    glBegin(mode);
     glColor3fv(colour);
     glNormal3f(0.0f, 0.0f, 1.0f);
     for (int i = 0; i < kHalfEntries; ++i)
-        glVertex3f(kArchRadius * cosines[i], kArchRadius * sines[i] + kArchCentreY, kArchPlane);
+        glVertex3f(kArchRadius * cosines[i], kArchRadius * sines[i] + kArchCentreY, z);
     glEnd();
 }
 
@@ -112,17 +116,13 @@ void DrawLogoArch()
     const float* sines = sceneState.halfCircleSin;
     const float* cosines = sceneState.halfCircleCos;
 
-    SendHalfDisc(kArchPassColours[0], sines, cosines);
-    // The rim lies in the plane of the half-disc, but a line's depths are not the
-    // polygon's own there, so a plain line loop loses the depth test along most of
-    // it. Drawn as the half-disc's outline, moved towards the viewer by one step of
-    // the disc's own depth slope, it wins over the disc and over nothing else.
-    glPushAttrib(GL_POLYGON_BIT);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    glPolygonOffset(-1.0f, -1.0f);
-    glEnable(GL_POLYGON_OFFSET_LINE);
-    SendHalfDisc(kArchPassColours[1], sines, cosines);
-    glPopAttrib();
+    SendHalfDisc(GL_POLYGON, kArchPassColours[0], sines, cosines, kArchPlane);
+    // In the disc's own plane a line's depths are not the polygon's, and the rim
+    // lost the depth test along most of it. It is drawn a hair off the plane on
+    // either side, so that whichever side faces the viewer shows it; the lift stays
+    // well short of the fields 0.02 and more in front of the disc.
+    for (float side : {kRimLift, -kRimLift})
+        SendHalfDisc(GL_LINE_LOOP, kArchPassColours[1], sines, cosines, kArchPlane + side);
 
     // The quarter field leaves a yellow band of 0.5 along the curve.
     glBegin(GL_POLYGON);

@@ -1,6 +1,5 @@
 // The scene's fixed geometry, sent in immediate mode, and the star field.
-// None of these changes matrices or enable state; the arch draws its rim in
-// polygon line mode with an offset, inside a push of the polygon attributes.
+// None of these sets or restores matrices or enable state.
 #pragma once
 
 void DrawBottle();          // 1536 triangles, normal then vertex per vertex

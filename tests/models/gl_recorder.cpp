@@ -65,19 +65,14 @@ std::vector<RecordedBatch> Batches(const std::vector<GlCall>& calls)
 {
     static const std::set<std::string> kInsideBatch = {"glNormal3f", "glVertex3f",
                                                         "glTexCoord2fv", "glColor3fv"};
-    static const std::set<std::string> kInsidePush = {"glPolygonMode", "glPolygonOffset",
-                                                       "glEnable"};
-    bool inBatch = false, inList = false, inAttribPush = false;
+    bool inBatch = false, inList = false;
     for (size_t i = 0; i < calls.size(); ++i) {
         const std::string& name = calls[i].name;
-        bool fits = name == "glBegin"       ? !inBatch
-                    : name == "glEnd"       ? inBatch
-                    : name == "glNewList"   ? !inBatch && !inList
-                    : name == "glEndList"   ? !inBatch && inList
-                    : name == "glPushAttrib" ? !inBatch && !inAttribPush
-                    : name == "glPopAttrib" ? !inBatch && inAttribPush
-                    : kInsidePush.count(name) ? !inBatch && inAttribPush
-                                              : inBatch && kInsideBatch.count(name) > 0;
+        bool fits = name == "glBegin"     ? !inBatch
+                    : name == "glEnd"     ? inBatch
+                    : name == "glNewList" ? !inBatch && !inList
+                    : name == "glEndList" ? !inBatch && inList
+                                          : inBatch && kInsideBatch.count(name) > 0;
         if (!fits)
             return ::testing::AssertionFailure() << "call " << i << ": " << name
                                                  << (inBatch ? " inside" : " outside")
@@ -86,10 +81,8 @@ std::vector<RecordedBatch> Batches(const std::vector<GlCall>& calls)
             inBatch = name == "glBegin";
         if (name == "glNewList" || name == "glEndList")
             inList = name == "glNewList";
-        if (name == "glPushAttrib" || name == "glPopAttrib")
-            inAttribPush = name == "glPushAttrib";
     }
-    if (inBatch || inList || inAttribPush)
+    if (inBatch || inList)
         return ::testing::AssertionFailure() << "left open at the end";
     return ::testing::AssertionSuccess();
 }

@@ -39,9 +39,8 @@ struct RecordedBatch {
 
 std::vector<RecordedBatch> Batches(const std::vector<GlCall>& calls);
 
-// Only drawing calls, and polygon-state changes inside one attribute push;
-// every glBegin closed by a glEnd before the next, no vertex outside them, every
-// display list and attribute push closed, nothing left open at the end.
+// Only drawing calls; every glBegin closed by a glEnd before the next, no vertex
+// outside them, every display list closed, nothing left open at the end.
 ::testing::AssertionResult OnlyBalancedDrawing(const std::vector<GlCall>& calls);
 
 // The model sources built against the recorder.

@@ -38,8 +38,6 @@ void RecordOtherGlCall(const char* name);
 #define glScalef(...) RecordOtherGlCall("glScalef")
 #define glPushAttrib(...) RecordOtherGlCall("glPushAttrib")
 #define glPopAttrib(...) RecordOtherGlCall("glPopAttrib")
-#define glPolygonMode(...) RecordOtherGlCall("glPolygonMode")
-#define glPolygonOffset(...) RecordOtherGlCall("glPolygonOffset")
 #define glColor3f(...) RecordOtherGlCall("glColor3f")
 #define glColor4f(...) RecordOtherGlCall("glColor4f")
 #define glColor4fv(...) RecordOtherGlCall("glColor4fv")

@@ -163,27 +163,24 @@ HGLRC RealOpenGl::renderContext;
 
 struct StateSnapshot {
     GLint modelviewDepth, projectionDepth, textureDepth, attribDepth, matrixMode;
-    GLint polygonMode[2];
     GLfloat modelview[16], projection[16], texture[16];
-    GLboolean enabled[9];
+    GLboolean enabled[8];
     GLfloat colour[4], normal[3], texCoord[4];
 
     static StateSnapshot Take()
     {
-        static const GLenum kCaps[9] = {GL_LIGHTING,   GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE,
-                                        GL_COLOR_MATERIAL, GL_LIGHT0,  GL_BLEND,      GL_NORMALIZE,
-                                        GL_POLYGON_OFFSET_LINE};
+        static const GLenum kCaps[8] = {GL_LIGHTING,   GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE,
+                                        GL_COLOR_MATERIAL, GL_LIGHT0,  GL_BLEND,      GL_NORMALIZE};
         StateSnapshot s;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.modelviewDepth);
         glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &s.projectionDepth);
         glGetIntegerv(GL_TEXTURE_STACK_DEPTH, &s.textureDepth);
         glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &s.attribDepth);
         glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
-        glGetIntegerv(GL_POLYGON_MODE, s.polygonMode);
         glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview);
         glGetFloatv(GL_PROJECTION_MATRIX, s.projection);
         glGetFloatv(GL_TEXTURE_MATRIX, s.texture);
-        for (int i = 0; i < 9; ++i)
+        for (int i = 0; i < 8; ++i)
             s.enabled[i] = glIsEnabled(kCaps[i]);
         glGetFloatv(GL_CURRENT_COLOR, s.colour);
         glGetFloatv(GL_CURRENT_NORMAL, s.normal);
@@ -199,14 +196,12 @@ void ExpectSameMatricesAndEnables(const StateSnapshot& before, const StateSnapsh
     EXPECT_EQ(after.textureDepth, before.textureDepth);
     EXPECT_EQ(after.attribDepth, before.attribDepth);
     EXPECT_EQ(after.matrixMode, before.matrixMode);
-    EXPECT_EQ(after.polygonMode[0], before.polygonMode[0]);
-    EXPECT_EQ(after.polygonMode[1], before.polygonMode[1]);
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(after.modelview[i], before.modelview[i]);
         EXPECT_EQ(after.projection[i], before.projection[i]);
         EXPECT_EQ(after.texture[i], before.texture[i]);
     }
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 8; ++i)
         EXPECT_EQ(after.enabled[i], before.enabled[i]) << "capability " << i;
 }
 
