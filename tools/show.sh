@@ -3,22 +3,44 @@
 # With a display ($DISPLAY) the saver runs full-screen there until a key or a
 # click ends it, once per kind of scene. Without one it runs on a virtual display
 # and writes a screenshot per kind into the folder named by SHOTS (default shots/).
+# The i686 saver is shown under 32-bit Wine in the project's private Debian root
+# (tools/root.sh); where the kernel runs no 32-bit programs, the x86_64 twin under
+# 64-bit Wine on the machine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-bash tools/setup.sh
+shots=${SHOTS:-$top/shots}
 
-if tools/can_run_32bit.sh; then
-  build=build; arch=win32; toolchain=mingw-i686.cmake
-else
+if [ "${KH_IN_ROOT:-}" != 1 ]; then
+  bash tools/setup.sh
+  if tools/can_run_32bit.sh; then
+    cmake -S . -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+    cmake --build build --target KH_Schoner
+    mkdir -p "$shots"
+    binds=(--bind "$shots")
+    pass=(SHOTS="$shots")
+    if [ -n "${DISPLAY:-}" ]; then
+      # The display's socket and its cookie, seen from inside the root.
+      binds+=(--bind /tmp/.X11-unix)
+      pass+=(DISPLAY="$DISPLAY")
+      if [ -n "${XAUTHORITY:-}" ]; then
+        binds+=(--bind "$(dirname "$XAUTHORITY")"); pass+=(XAUTHORITY="$XAUTHORITY")
+      fi
+    fi
+    tools/root.sh run "${binds[@]}" env "${pass[@]}" bash tools/show.sh
+    echo "shown: the i686 saver under 32-bit Wine in the private Debian root"
+    exit 0
+  fi
   echo "note: this kernel runs no 32-bit programs; showing the x86_64 build under 64-bit Wine"
-  build=build-x64; arch=win64; toolchain=mingw-x86_64.cmake
+  cmake -S . -B build-x64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+  cmake --build build-x64 --target KH_Schoner
+  build=build-x64; arch=win64
+else
+  build=build; arch=win32
 fi
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" >/dev/null
-cmake --build "$build" --target KH_Schoner
+
 scr="$top/$build/KH_Schoner.scr"
 ini="$top/$build/wineprefix/drive_c/windows/control.ini"
-shots=${SHOTS:-$top/shots}
 
 kinds=("KH-Logo" "B$(printf '\xe4')rchen" "KH-Satellit" "Text")
 names=(logo bear satellite sentence)
