@@ -103,7 +103,11 @@ int RunSaverWindow(HWND parent)
     // Without a window there is no quit value; the run reports failure.
     int result = -1;
     if (CreateSaverWindow(parent, shape)) {
-        if (!parent)
+        // Shown while it was made, the window normally became the active one then.
+        // Bringing it to the front once more would take the foreground back from
+        // an application the user has switched to since, and the switch, which
+        // must end the run, would be lost.
+        if (!parent && GetActiveWindow() != hostState.mainWindow)
             SetForegroundWindow(hostState.mainWindow);
         result = RunMessageLoop();
     }
