@@ -18,6 +18,10 @@ static const char kMailTarget[] = "mailto: kh@kh.example?subject=KH Schoner";
 static const COLORREF kLinkColour = RGB(0, 0, 255);
 static const int kFirstTermsLength = 499;
 static const int kSecondTermsLength = 399;
+// Where the system gives no notice of the pointer leaving the dialog, the dialog
+// looks for the pointer itself this often while a link is hovered.
+static const UINT_PTR kLeaveWatchTimer = 1;
+static const UINT kLeaveWatchMilliseconds = 100;
 
 // Both links lose their underline while the pointer is over either of them, so the
 // font follows the dialog's hover state, not the link being drawn.
@@ -48,6 +52,18 @@ static INT_PTR ColourLink(HDC dc, HWND control)
     return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
+// USER32 gives the notice from Windows 98 and NT 4 on, COMCTL32 from version 4.70
+// (Internet Explorer 3); a first Windows 95 has neither, and a program that
+// imported either would not load there at all.
+static void FindLeaveNotice()
+{
+    AboutDialogState& state = aboutDialogState;
+    LookUpFunction(GetModuleHandleA("USER32.DLL"), "TrackMouseEvent", state.requestLeaveNotice);
+    if (!state.requestLeaveNotice)
+        LookUpFunction(GetModuleHandleA("COMCTL32.DLL"), "_TrackMouseEvent",
+                       state.requestLeaveNotice);
+}
+
 static void StartAboutDialog(HWND dialog)
 {
     AboutDialogState& state = aboutDialogState;
@@ -64,6 +80,7 @@ static void StartAboutDialog(HWND dialog)
     state.handCursor = LoadCursorA(hostState.instance, MAKEINTRESOURCEA(IDR_LINK_CURSOR));
     state.arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
     HandLinkFont();
+    FindLeaveNotice();
 }
 
 static void EndAboutDialog()
@@ -79,11 +96,14 @@ static HWND ChildAtPoint(HWND dialog, LPARAM lParam)
     return ChildWindowFromPoint(dialog, point);
 }
 
-// A cursor position that cannot be read is over no link.
+// A cursor position that cannot be read, or one over another window, is over no link.
 static HWND ChildUnderCursor(HWND dialog)
 {
     POINT point = {};
     if (!GetCursorPos(&point))
+        return nullptr;
+    HWND topmost = WindowFromPoint(point);
+    if (topmost != dialog && !IsChild(dialog, topmost))
         return nullptr;
     ScreenToClient(dialog, &point);
     return ChildWindowFromPoint(dialog, point);
@@ -104,11 +124,15 @@ static bool TrackLink(HWND link, HWND underPointer, bool& linkAway)
 // of its own.
 static void WatchForLeaving(HWND dialog)
 {
+    if (!aboutDialogState.requestLeaveNotice) {
+        SetTimer(dialog, kLeaveWatchTimer, kLeaveWatchMilliseconds, nullptr);
+        return;
+    }
     TRACKMOUSEEVENT request = {};
     request.cbSize = sizeof request;
     request.dwFlags = TME_LEAVE;
     request.hwndTrack = dialog;
-    _TrackMouseEvent(&request);
+    aboutDialogState.requestLeaveNotice(&request);
 }
 
 // Both links are redrawn at every change: their font follows the hover state of
@@ -125,6 +149,8 @@ static void FollowPointer(HWND dialog, HWND underPointer)
     InvalidateRect(state.mailLink, nullptr, FALSE);
     if (!state.webLinkAway || !state.mailLinkAway)
         WatchForLeaving(dialog);
+    else if (!state.requestLeaveNotice)
+        KillTimer(dialog, kLeaveWatchTimer);
 }
 
 static void FollowPointerMove(HWND dialog, LPARAM lParam)
@@ -217,6 +243,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return TRUE;
     case WM_MOUSELEAVE:
         FollowPointer(dialog, nullptr);
+        return TRUE;
+    case WM_TIMER:
+        FollowPointer(dialog, ChildUnderCursor(dialog));
         return TRUE;
     case WM_SETCURSOR:
         return ShowLinkCursor(dialog, reinterpret_cast<HWND>(wParam), LOWORD(lParam));

@@ -32,6 +32,9 @@ struct AboutDialogState {
     HFONT underlinedLinkFont;    // at rest
     HCURSOR handCursor;
     HCURSOR arrowCursor;
+    // The system's notice of the pointer leaving the dialog; null where the
+    // system has none, and a timer stands in.
+    BOOL (WINAPI *requestLeaveNotice)(LPTRACKMOUSEEVENT);
     char termsText[499 + 399 + 1];
 };
 

@@ -2,7 +2,9 @@
 // their cursor, underline and shell targets, the terms of use, and its four ways out.
 #include <gtest/gtest.h>
 
+#include "host/host.h"
 #include "resources/resource_ids.h"
+#include "settings/settings.h"
 #include "tests/settings/dialogs/dialog_driver.h"
 #include "tests/support/test_support.h"
 
@@ -231,6 +233,26 @@ TEST_F(AboutDialog, TextsAndPicturesShowTheTermsOfUseButTheMailLabelDoesNot)
 
     Click(Control(IDC_CLOSE));
     EXPECT_EQ(run.WaitForEnd(), 1u);
+}
+
+// A first Windows 95 gives no notice of the pointer leaving: the dialog must
+// notice it itself when the pointer goes from a link out of the dialog.
+TEST(AboutDialogWithoutLeaveNotice, SeesThePointerLeaveALinkOutOfTheDialog)
+{
+    hostState.instance = GetModuleHandleA(nullptr);
+    HWND dialog = CreateDialogParamA(hostState.instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
+                                     AboutDialogProc, 0);
+    ASSERT_NE(dialog, nullptr);
+    AboutDialogState& state = aboutDialogState;
+    state.requestLeaveNotice = nullptr;
+    ShowWindow(dialog, SW_SHOW);
+    BringToFront(dialog);
+    MovePointerTo(CentreOf(state.webLink));
+    EXPECT_TRUE(WaitUntil([&] { return !state.webLinkAway; }));
+    RECT frame = ScreenRect(dialog);
+    MovePointerTo({frame.right + 30, frame.bottom + 30});
+    EXPECT_TRUE(WaitUntil([&] { return state.webLinkAway && state.pointerAway; }));
+    DestroyWindow(dialog);
 }
 
 }  // namespace
