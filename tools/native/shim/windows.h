@@ -22,6 +22,7 @@ typedef HINSTANCE HMODULE;
 typedef struct HIMC__* HIMC;
 typedef struct HFONT__* HFONT;
 typedef struct HCURSOR__* HCURSOR;
+typedef struct tagTRACKMOUSEEVENT* LPTRACKMOUSEEVENT;
 typedef long (*LPTOP_LEVEL_EXCEPTION_FILTER)(void*);
 typedef struct { long x, y; } POINT;
 typedef intptr_t (*FARPROC)();
