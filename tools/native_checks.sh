@@ -9,7 +9,7 @@ build=$top/build-native
 seconds=${1:-20}
 command_line_seconds=${2:-15}
 CXX=clang++ cmake -S "$top/tools/native" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" >/dev/null
+cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
 "$build/conversion_checks"
 "$build/command_line_checks"
 mkdir -p "$build/corpus"
