@@ -23,7 +23,8 @@ static WindowShape PreviewShape(HWND parent)
             {0, 0, client.right, client.bottom}};
 }
 
-// Every monitor is covered, so that none of them keeps showing the desktop.
+// Every monitor is covered, so that none of them keeps showing the desktop: the
+// primary one by the scene's window, the others by black windows.
 static FullScreenLayout MeasureFullScreen()
 {
     ScreenBox virtualScreen = {GetSystemMetrics(SM_XVIRTUALSCREEN),
@@ -89,22 +90,24 @@ static int RunMessageLoop()
 int RunSaverWindow(HWND parent)
 {
     WindowShape shape;
+    FullScreenLayout layout = {};
     if (parent) {
         shape = PreviewShape(parent);
         hostState.isPreview = true;
     } else {
-        FullScreenLayout layout = MeasureFullScreen();
+        layout = MeasureFullScreen();
         shape = FullScreenShape(layout.window);
         if (ActivateRunningSaver())
             return 0;
         LoadPasswordVerifier();
-        hostState.sceneViewport = layout.viewport;
     }
     // Without a window there is no quit value; the run reports failure.
     int result = -1;
     if (CreateSaverWindow(parent, shape)) {
-        if (!parent)
+        if (!parent) {
+            CoverOtherMonitors(layout);
             SetForegroundWindow(hostState.mainWindow);
+        }
         result = RunMessageLoop();
     }
     UnloadPasswordVerifier();
