@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench/gl_counter.h"
-#include "tests/support/scene_window.h"
+#include "bench/scene_window.h"
 
 static const int kWidth = 800;
 static const int kHeight = 600;
