@@ -2,6 +2,7 @@
 // one frame after the other with no pacing, and prints what a frame costs.
 //   kh_bench table FRAMES          one row per kind and Number
 //   kh_bench run ART NUMBER SECONDS  draws unpaced for a wall time, prints nothing
+//   kh_bench monitors              the monitors as Wine reports them
 #include <windows.h>
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "bench/gl_counter.h"
-#include "tests/support/scene_window.h"
+#include "bench/scene_window.h"
 
 static const int kWidth = 800;
 static const int kHeight = 600;
@@ -134,6 +135,17 @@ static int RunFor(const char* art, int number, int seconds)
     return 0;
 }
 
+// The layout the next program started in this prefix finds, so that a row of
+// the benchmark names what it was measured on.
+static int PrintMonitors()
+{
+    printf("%d monitor(s), virtual screen %d x %d, primary %d x %d\n",
+           GetSystemMetrics(SM_CMONITORS), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+           GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_CXSCREEN),
+           GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     StartCountingGlCalls();
@@ -141,6 +153,9 @@ int main(int argc, char** argv)
         return RunTable(std::max(1, atoi(argv[2])));
     if (argc == 5 && strcmp(argv[1], "run") == 0)
         return RunFor(argv[2], atoi(argv[3]), std::max(1, atoi(argv[4])));
-    fprintf(stderr, "usage: kh_bench table FRAMES | kh_bench run ART NUMBER SECONDS\n");
+    if (argc == 2 && strcmp(argv[1], "monitors") == 0)
+        return PrintMonitors();
+    fprintf(stderr,
+            "usage: kh_bench table FRAMES | kh_bench run ART NUMBER SECONDS | kh_bench monitors\n");
     return 2;
 }

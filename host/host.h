@@ -11,12 +11,15 @@ struct ScreenBox {
     int height;
 };
 
-// Where the full-screen window goes, in screen coordinates, and where inside it
-// the scene is drawn: the primary screen, with the origin at the window's bottom
-// left as OpenGL counts.
+// Where the full-screen window goes and what covers the rest of the virtual
+// screen, in screen coordinates. The scene's window takes the primary screen
+// alone, so that a frame clears and presents one monitor's pixels however many
+// are attached; up to four black bands (above, below, left and right of it)
+// cover every other monitor.
 struct FullScreenLayout {
     ScreenBox window;
-    ScreenBox viewport;
+    ScreenBox covers[4];
+    int coverCount;
 };
 
 struct HostState {
@@ -29,8 +32,9 @@ struct HostState {
     void (*declareDpiAware)();
 
     HWND mainWindow;
-    // Full-screen: the primary screen inside a window that may span several
-    // monitors. Zero width: the scene fills the client area (the preview).
+    // Where the scene is drawn inside a window larger than the picture, OpenGL's
+    // origin at the bottom left. Zero width, as in every run of the host: the
+    // scene fills the client area.
     ScreenBox sceneViewport;
     bool isPreview;               // set before a preview child is made; never cleared
     bool closeAccepted;           // a close was granted; never cleared
@@ -75,10 +79,13 @@ int ShowInfoDialog(HWND owner);
 
 // Saver window
 int RunSaverWindow(HWND parent);
-// The window covers the virtual screen, or the primary screen alone where the
-// system knows no virtual screen (its width or height is 0).
+// The window covers the primary screen; the covers the rest of the virtual
+// screen, none where the system knows no virtual screen (its width or height is 0).
 FullScreenLayout LayOutFullScreen(ScreenBox virtualScreen, ScreenBox primaryScreen);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Black topmost windows over the layout's covers, owned by the saver window.
+void CoverOtherMonitors(const FullScreenLayout& layout);
+LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.
 bool MouseTravelEndsRun(POINT anchor, POINT position);

@@ -23,7 +23,8 @@ static WindowShape PreviewShape(HWND parent)
             {0, 0, client.right, client.bottom}};
 }
 
-// Every monitor is covered, so that none of them keeps showing the desktop.
+// Every monitor is covered, so that none of them keeps showing the desktop: the
+// primary one by the scene's window, the others by black windows.
 static FullScreenLayout MeasureFullScreen()
 {
     ScreenBox virtualScreen = {GetSystemMetrics(SM_XVIRTUALSCREEN),
@@ -89,26 +90,29 @@ static int RunMessageLoop()
 int RunSaverWindow(HWND parent)
 {
     WindowShape shape;
+    FullScreenLayout layout = {};
     if (parent) {
         shape = PreviewShape(parent);
         hostState.isPreview = true;
     } else {
-        FullScreenLayout layout = MeasureFullScreen();
+        layout = MeasureFullScreen();
         shape = FullScreenShape(layout.window);
         if (ActivateRunningSaver())
             return 0;
         LoadPasswordVerifier();
-        hostState.sceneViewport = layout.viewport;
     }
     // Without a window there is no quit value; the run reports failure.
     int result = -1;
     if (CreateSaverWindow(parent, shape)) {
-        // Shown while it was made, the window normally became the active one then.
-        // Bringing it to the front once more would take the foreground back from
-        // an application the user has switched to since, and the switch, which
-        // must end the run, would be lost.
-        if (!parent && GetActiveWindow() != hostState.mainWindow)
-            SetForegroundWindow(hostState.mainWindow);
+        if (!parent) {
+            CoverOtherMonitors(layout);
+            // Shown while it was made, the window normally became the active one
+            // then. Bringing it to the front once more would take the foreground
+            // back from an application the user has switched to since, and the
+            // switch, which must end the run, would be lost.
+            if (GetActiveWindow() != hostState.mainWindow)
+                SetForegroundWindow(hostState.mainWindow);
+        }
         result = RunMessageLoop();
     }
     UnloadPasswordVerifier();

@@ -1,107 +1,176 @@
 #!/usr/bin/env bash
-# Builds the x86_64 saver and benchmark, starts a private Xvfb and wineserver, and
-# prints the frame costs of every kind, then the saver beside its closest peers from
-# xscreensaver (glplanet beside the satellite, gltext beside the sentence), at each
-# program's own pacing and as fast as each can go. Stops the harness at the end.
-#   tools/bench.sh            (environment: BENCH_BUILD, BENCH_FRAMES, BENCH_SECONDS)
+# Builds the x86_64 saver and benchmark and measures them. Without options: on a
+# private Xvfb, the frame costs of every kind and the saver beside its closest peers
+# from xscreensaver (glplanet beside the satellite, gltext beside the sentence), at
+# each program's own pacing and as fast as each can go; then, on the two-monitor
+# harness (Xorg's dummy driver, root only), full-screen runs of every kind on one
+# monitor and on two. Stops the harnesses it started.
+#   tools/bench.sh [--monitors] [--against REV]
+#     --monitors     only the rows on the two-monitor harness
+#     --against REV  then this working tree beside revision REV, full-screen on two
+#                    monitors (may be given more than once)
+# Rows of several runs are interleaved over rounds, so that the machine's noise
+# falls on both sides, and show the median and the range of the rounds.
+# Environment: BENCH_BUILD, BENCH_FRAMES, BENCH_SECONDS (peer rows), BENCH_ROUNDS,
+# BENCH_RUN_SECONDS (monitor and revision rows).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BENCH_BUILD:-$root/build-bench}
 frames=${BENCH_FRAMES:-150}
 seconds=${BENCH_SECONDS:-10}
+rounds=${BENCH_ROUNDS:-6}
+run_seconds=${BENCH_RUN_SECONDS:-5}
 warmup=3
 hacks=/usr/libexec/xscreensaver
 ticks=$(getconf CLK_TCK)
 
-if [ ! -x "$hacks/glplanet" ] || [ ! -x "$hacks/gltext" ]; then
+usage() { echo "usage: $0 [--monitors] [--against REV]..." >&2; exit 2; }
+peers=yes revs=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --monitors) peers=no ;;
+    --against) [ $# -ge 2 ] || usage; revs+=("$2"); shift ;;
+    *) usage ;;
+  esac
+  shift
+done
+monitors=yes
+if [ "$(id -u)" != 0 ]; then
+  [ "$peers" = no ] && { echo "the two-monitor harness (Xorg's dummy driver) needs root" >&2; exit 1; }
+  echo "not root: no rows on the two-monitor harness (Xorg's dummy driver needs root)"
+  monitors=no revs=()
+fi
+
+if [ "$peers" = yes ] && { [ ! -x "$hacks/glplanet" ] || [ ! -x "$hacks/gltext" ]; }; then
   echo "installing the peers (xscreensaver-gl, xscreensaver-gl-extra)..."
   apt-get install -y xscreensaver-gl xscreensaver-gl-extra >/dev/null 2>&1 ||
     { echo "could not install xscreensaver-gl-extra" >&2; exit 1; }
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
-  -DKH_TESTS=OFF >/dev/null &&
-  cmake --build "$build" --target KH_Schoner kh_bench >/dev/null ||
-  { echo "build failed" >&2; exit 1; }
+# build_saver SOURCE BUILD TARGETS...
+build_saver() {
+  local source=$1 folder=$2; shift 2
+  cmake -S "$source" -B "$folder" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-x86_64.cmake" -DKH_TESTS=OFF >/dev/null &&
+    cmake --build "$folder" --target "$@" >/dev/null
+}
+build_saver "$root" "$build" KH_Schoner kh_bench || { echo "build failed" >&2; exit 1; }
 gcc -shared -fPIC -O2 -Wall -Wextra -Werror -o "$build/swapcount.so" "$root/bench/swapcount.c" -ldl ||
   exit 1
 
-"$root/tools/harness.sh" start "$build" win64 >/dev/null || exit 1
-trap '"$root/tools/harness.sh" stop "$build" win64 >/dev/null' EXIT
-DISPLAY=":$(cat "$build/harness/display")"; export DISPLAY
-# A script that execs Wine, not a function: measure needs the Wine process's own id.
-wine_run=("$root/tools/wine_run.sh" "$build" win64)
+# The other revision is built from an export of its tree beside this one's build
+# and removed again afterwards; nothing is registered with git.
+other=$build/other
+cleanup() {
+  [ "$peers" = yes ] && "$root/tools/harness.sh" stop "$build" win64 >/dev/null
+  [ "$monitors" = yes ] && "$root/tools/harness_two_monitors.sh" stop "$build" win64 >/dev/null
+  rm -rf "$other"
+}
+trap cleanup EXIT
+rm -rf "$other"
+for i in "${!revs[@]}"; do
+  revs[i]=$(git -C "$root" rev-parse --short "${revs[i]}^{commit}") || exit 1
+  rev=${revs[i]}
+  echo "building $rev beside the working tree..."
+  mkdir -p "$other/$rev/source"
+  { git -C "$root" archive "$rev" | tar -x -C "$other/$rev/source"; } &&
+    build_saver "$other/$rev/source" "$other/$rev/build" KH_Schoner ||
+    { echo "could not build $rev" >&2; exit 1; }
+done
 
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 swaps() { awk '{ print $1 + 0 }' "$1" 2>/dev/null || echo 0; }
 
-# measure LABEL PACING PROGRAM ARGS...: runs the program with the swap counter,
-# lets it settle, then counts presented frames and the process's CPU time
-# (user + system, all threads) over a fixed wall time. Prints one table row.
-measure() {
-  local label=$1 pacing=$2; shift 2
-  local count="$build/bench-swaps" start pid cpu0 n0 cpu1 n1 hwm first
+# counted_run SECONDS PROGRAM ARGS...: runs the program with the swap counter, lets
+# it settle, then counts presented frames and the process's CPU time (user +
+# system, all threads) over SECONDS of wall time. Leaves its readings in run_*.
+counted_run() {
+  local secs=$1; shift
+  local count="$build/bench-swaps" pid
   rm -f "$count"
-  start=$(date +%s%N)
+  run_start=$(date +%s%N)
   SWAPCOUNT_FILE="$count" LD_PRELOAD="$build/swapcount.so" "$@" >/dev/null 2>&1 &
   pid=$!
   sleep "$warmup"
-  cpu0=$(cpu_ticks $pid); n0=$(swaps "$count")
-  sleep "$seconds"
-  cpu1=$(cpu_ticks $pid); n1=$(swaps "$count")
-  hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status")
-  first=$(awk '{ print $2 }' "$count" 2>/dev/null)
+  run_cpu0=$(cpu_ticks $pid); run_n0=$(swaps "$count")
+  sleep "$secs"
+  run_cpu1=$(cpu_ticks $pid); run_n1=$(swaps "$count")
+  run_hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status")
+  run_first=$(awk '{ print $2 }' "$count" 2>/dev/null)
   kill $pid 2>/dev/null; wait $pid 2>/dev/null
-  awk -v l="$label" -v p="$pacing" -v s="$seconds" -v t="$ticks" -v c0="$cpu0" -v c1="$cpu1" \
-      -v n0="$n0" -v n1="$n1" -v hwm="$hwm" -v first="${first:-0}" -v start="$start" 'BEGIN {
+}
+
+# measure LABEL PACING PROGRAM ARGS...: one counted run as a row of the peer table.
+measure() {
+  local label=$1 pacing=$2; shift 2
+  counted_run "$seconds" "$@"
+  awk -v l="$label" -v p="$pacing" -v s="$seconds" -v t="$ticks" -v c0="$run_cpu0" \
+      -v c1="$run_cpu1" -v n0="$run_n0" -v n1="$run_n1" -v hwm="$run_hwm" \
+      -v first="${run_first:-0}" -v start="$run_start" 'BEGIN {
     n = n1 - n0; cpu = (c1 - c0) * 1000 / t
     printf "| %-22s | %-8s | %8.1f | %9.2f | %6.0f | %8.0f | %7.1f |\n", l, p, n / s,
       (n > 0 ? cpu / n : 0), cpu / s / 10, (first > 0 ? (first - start) / 1e6 : 0), hwm / 1024 }'
 }
 
-saver_settings() {
-  printf '[Screen Saver.KH_Schoner]\r\nArt=%s\r\nNumber=5\r\n' "$1" \
-    >"$build/wineprefix/drive_c/windows/control.ini"
+# sample PROGRAM ARGS...: one shorter counted run as "frames/s CPU-ms-per-frame".
+sample() {
+  counted_run "$run_seconds" "$@"
+  awk -v s="$run_seconds" -v t="$ticks" -v c0="$run_cpu0" -v c1="$run_cpu1" -v n0="$run_n0" \
+      -v n1="$run_n1" 'BEGIN { n = n1 - n0; cpu = (c1 - c0) * 1000 / t
+    printf "%.1f %.3f\n", n / s, (n > 0 ? cpu / n : 0) }'
 }
 
-echo "Frames in an 800 x 600 window through the scene's window procedure, unpaced"
-echo "($frames frames per row after 10 unmeasured ones):"
-echo
-"${wine_run[@]}" "$build/bench/kh_bench.exe" table "$frames" | tr -d '\r'
-echo
-echo "Presented frames and CPU time over $seconds s (after $warmup s to settle), 800 x 600:"
-echo
-echo "| program                | pacing   | frames/s | CPU ms/fr | CPU %  | first ms | peak MB |"
-echo "|------------------------|----------|----------|-----------|--------|----------|---------|"
-rows=$(mktemp)
-runtime=$((warmup + seconds + 5))
-{
-  saver_settings KH-Satellit
-  measure "KH_Schoner Satellite" default "${wine_run[@]}" "$build/KH_Schoner.scr" /s
-  measure "KH_Schoner Satellite" unpaced "${wine_run[@]}" "$build/bench/kh_bench.exe" run KH-Satellit 5 $runtime
-  measure "glplanet" default "$hacks/glplanet" -geometry 800x600
-  measure "glplanet" unpaced "$hacks/glplanet" -geometry 800x600 -delay 0
-  saver_settings Text
-  measure "KH_Schoner Sentence" default "${wine_run[@]}" "$build/KH_Schoner.scr" /s
-  measure "KH_Schoner Sentence" unpaced "${wine_run[@]}" "$build/bench/kh_bench.exe" run Text 5 $runtime
-  measure "gltext" default "$hacks/gltext" -geometry 800x600
-  measure "gltext" unpaced "$hacks/gltext" -geometry 800x600 -delay 0
-} | tee "$rows"
-echo
-echo "Ratios, KH_Schoner / peer:"
-awk -F'|' '{ gsub(/ +/, " "); name = $2; sub(/^ /, "", name); sub(/ $/, "", name)
-  p = $3; gsub(/ /, "", p); fps[name, p] = $4 + 0; cpu[name, p] = $5 + 0 }
-  END {
-    split("KH_Schoner Satellite|glplanet|KH_Schoner Sentence|gltext", pair, "|")
-    for (i = 1; i <= 3; i += 2)
-      for (k = 1; k <= 2; ++k) {
-        p = k == 1 ? "default" : "unpaced"; a = pair[i]; b = pair[i + 1]
-        printf "  %-20s / %-8s %-8s CPU ms per frame %5.2f, frames/s %5.2f\n", a, b, p,
-          (cpu[b, p] > 0 ? cpu[a, p] / cpu[b, p] : 0), (fps[b, p] > 0 ? fps[a, p] / fps[b, p] : 0)
-      }
-  }' "$rows"
-rm -f "$rows"
-cat <<EOF
+# saver_settings ART [PREFIX]: the kind of the next run, with 5 logos or bottles
+# unless `number` says otherwise.
+saver_settings() {
+  printf '[Screen Saver.KH_Schoner]\r\nArt=%s\r\nNumber=%s\r\n' "$1" "${number:-5}" \
+    >"${2:-$build/wineprefix}/drive_c/windows/control.ini"
+}
+
+peer_rows() {
+  "$root/tools/harness.sh" start "$build" win64 >/dev/null || exit 1
+  local DISPLAY=":$(cat "$build/harness/display")"; export DISPLAY
+  # A script that execs Wine, not a function: measure needs the Wine process's own id.
+  local wine_run=("$root/tools/wine_run.sh" "$build" win64)
+  echo "Frames in an 800 x 600 window through the scene's window procedure, unpaced"
+  echo "($frames frames per row after 10 unmeasured ones):"
+  echo
+  "${wine_run[@]}" "$build/bench/kh_bench.exe" table "$frames" | tr -d '\r'
+  echo
+  echo "Presented frames and CPU time over $seconds s (after $warmup s to settle), 800 x 600:"
+  echo
+  echo "| program                | pacing   | frames/s | CPU ms/fr | CPU %  | first ms | peak MB |"
+  echo "|------------------------|----------|----------|-----------|--------|----------|---------|"
+  local rows runtime=$((warmup + seconds + 5))
+  rows=$(mktemp)
+  {
+    saver_settings KH-Satellit
+    measure "KH_Schoner Satellite" default "${wine_run[@]}" "$build/KH_Schoner.scr" /s
+    measure "KH_Schoner Satellite" unpaced "${wine_run[@]}" "$build/bench/kh_bench.exe" run KH-Satellit 5 $runtime
+    measure "glplanet" default "$hacks/glplanet" -geometry 800x600
+    measure "glplanet" unpaced "$hacks/glplanet" -geometry 800x600 -delay 0
+    saver_settings Text
+    measure "KH_Schoner Sentence" default "${wine_run[@]}" "$build/KH_Schoner.scr" /s
+    measure "KH_Schoner Sentence" unpaced "${wine_run[@]}" "$build/bench/kh_bench.exe" run Text 5 $runtime
+    measure "gltext" default "$hacks/gltext" -geometry 800x600
+    measure "gltext" unpaced "$hacks/gltext" -geometry 800x600 -delay 0
+  } | tee "$rows"
+  echo
+  echo "Ratios, KH_Schoner / peer:"
+  awk -F'|' '{ gsub(/ +/, " "); name = $2; sub(/^ /, "", name); sub(/ $/, "", name)
+    p = $3; gsub(/ /, "", p); fps[name, p] = $4 + 0; cpu[name, p] = $5 + 0 }
+    END {
+      split("KH_Schoner Satellite|glplanet|KH_Schoner Sentence|gltext", pair, "|")
+      for (i = 1; i <= 3; i += 2)
+        for (k = 1; k <= 2; ++k) {
+          p = k == 1 ? "default" : "unpaced"; a = pair[i]; b = pair[i + 1]
+          printf "  %-20s / %-8s %-8s CPU ms per frame %5.2f, frames/s %5.2f\n", a, b, p,
+            (cpu[b, p] > 0 ? cpu[a, p] / cpu[b, p] : 0), (fps[b, p] > 0 ? fps[a, p] / fps[b, p] : 0)
+        }
+    }' "$rows"
+  rm -f "$rows"
+  "$root/tools/harness.sh" stop "$build" win64 >/dev/null
+  cat <<'NOTE'
 
 kind/Number rows: milliseconds from the timer tick to the end of the paint's
 SwapBuffers, measured with QueryPerformanceCounter. GL calls and texture bytes are
@@ -117,4 +186,131 @@ program's own pacing (the saver's 2 ms timer; xscreensaver's default -delay),
 "unpaced" is kh_bench's back-to-back frames and the peers' -delay 0. "first ms" is
 from the launch of the process (Wine's start included) to its first presented frame;
 "peak MB" is the process's peak resident set (VmHWM).
-EOF
+
+NOTE
+}
+
+# The full-screen runs: every kind, 20 logos or bottles.
+kinds=(Logo Bear Satellite Sentence)
+arts=(KH-Logo $'B\xe4rchen' KH-Satellit Text)
+two_monitors=("$root/tools/harness_two_monitors.sh")
+two_prefix=$build/wineprefix-two
+
+# lay_out_monitors 1|2: the dummy driver's outputs as the primary monitor alone or as
+# the harness's two, then a fresh wineserver for the prefix: Wine reads the monitors
+# once per wineserver.
+lay_out_monitors() {
+  local DISPLAY=":$(cat "$build/harness-two/display")"; export DISPLAY
+  if [ "$1" = 1 ]; then
+    xrandr --output DUMMY1 --off && xrandr --fb 640x480
+  else
+    xrandr --fb 1440x600 --output DUMMY0 --mode 640x480 --pos 800x0 --primary \
+      --output DUMMY1 --mode 800x600 --pos 0x0 && xrandr >/dev/null
+  fi || { echo "xrandr could not lay out $1 monitor(s)" >&2; exit 1; }
+  WINEPREFIX=$two_prefix wineserver -k 2>/dev/null; WINEPREFIX=$two_prefix wineserver -w
+  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
+}
+
+# full_screen_sample SCR: one counted full-screen run of the kind set last.
+full_screen_sample() {
+  sample "${two_monitors[@]}" run "$build" win64 "$1" /s
+}
+
+# summarize A B FILE: per kind, the rounds' median and range (min..max) of CPU ms per
+# frame and the median frames/s of both sides, B against A, and whether the medians
+# differ by more than the wider of the two ranges. FILE holds "side kind fps cpu".
+summarize() {
+  awk -v a="$1" -v b="$2" '
+    function sort(v, n,   i, j, x) {
+      for (i = 2; i <= n; ++i) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; --j) v[j + 1] = v[j]; v[j + 1] = x }
+    }
+    function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
+    function stats(side, k,   n, i, c, f) {
+      n = count[side, k]
+      for (i = 1; i <= n; ++i) { c[i] = cpu[side, k, i]; f[i] = fps[side, k, i] }
+      sort(c, n); sort(f, n)
+      med = median(c, n); low = c[1]; high = c[n]; rate = median(f, n)
+    }
+    { i = ++count[$1, $2]; fps[$1, $2, i] = $3; cpu[$1, $2, i] = $4; if (!seen[$2]++) kind[++kinds] = $2 }
+    END {
+      printf "| kind      | %-23s | fps    | %-23s | fps    | difference | beyond the range? |\n", a ": CPU ms/frame", b ": CPU ms/frame"
+      printf "|-----------|-------------------------|--------|-------------------------|--------|------------|-------------------|\n"
+      for (i = 1; i <= kinds; ++i) {
+        k = kind[i]
+        stats(a, k); ma = med; ra = high - low; la = low; ha = high; fa = rate
+        stats(b, k); mb = med; rb = high - low
+        printf "| %-9s | %6.2f (%5.2f .. %5.2f) | %6.1f | %6.2f (%5.2f .. %5.2f) | %6.1f | %+9.1f%% | %-17s |\n",
+          k, ma, la, ha, fa, mb, low, high, rate, (ma > 0 ? 100 * (mb - ma) / ma : 0),
+          (count[a, k] < 2 ? "-" : (mb - ma > ra && mb - ma > rb) || (ma - mb > ra && ma - mb > rb) ? "yes" : "no")
+      }
+    }' "$3"
+}
+
+monitor_rows() {
+  local samples round order m k
+  samples=$(mktemp)
+  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
+  echo "Full-screen runs (KH_Schoner.scr /s, its own pacing) on the two-monitor harness,"
+  echo "one monitor against two, $rounds rounds of $run_seconds s each (after $warmup s to settle):"
+  for round in $(seq "$rounds"); do
+    # Alternating the order keeps a drift of the machine's load off one side.
+    order="1 2"; [ $((round % 2)) = 0 ] && order="2 1"
+    for m in $order; do
+      lay_out_monitors $m
+      [ "$round" = 1 ] && echo "  $m: $("${two_monitors[@]}" run "$build" win64 \
+        "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
+      for k in "${!kinds[@]}"; do
+        number=20 saver_settings "${arts[k]}" "$two_prefix"
+        echo "$m ${kinds[k]} $(full_screen_sample "$build/KH_Schoner.scr")" >>"$samples"
+      done
+    done
+  done
+  lay_out_monitors 2
+  echo
+  summarize 1 2 "$samples"
+  rm -f "$samples"
+  cat <<'NOTE'
+
+1 and 2: the primary monitor (640 x 480) alone, and with the second one (800 x 600)
+beside it. CPU: user + system time of the saver's Wine process per presented frame;
+median of the rounds with their range; fps: median presented frames per second.
+difference: the median of 2 against that of 1. "beyond the range?": whether the
+medians differ by more than either side's range.
+NOTE
+}
+
+# against_rows REV
+against_rows() {
+  local rev=$1 samples round k side scr
+  samples=$(mktemp)
+  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
+  echo "Full-screen runs (KH_Schoner.scr /s, its own pacing) on the two-monitor harness,"
+  echo "this working tree against $rev, $rounds rounds of $run_seconds s each (after $warmup s to settle):"
+  echo "  $("${two_monitors[@]}" run "$build" win64 "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
+  for round in $(seq "$rounds"); do
+    for k in "${!kinds[@]}"; do
+      number=20 saver_settings "${arts[k]}" "$two_prefix"
+      # Each kind runs on both sides back to back, first one, then the other.
+      for side in $( [ $((round % 2)) = 1 ] && echo "tree $rev" || echo "$rev tree"); do
+        if [ "$side" = tree ]; then scr=$build/KH_Schoner.scr; else scr=$other/$rev/build/KH_Schoner.scr; fi
+        echo "$side ${kinds[k]} $(full_screen_sample "$scr")" >>"$samples"
+      done
+    done
+  done
+  echo
+  summarize "$rev" tree "$samples"
+  rm -f "$samples"
+  cat <<'NOTE'
+
+tree: this working tree. CPU: user + system time of the saver's Wine process per
+presented frame; median of the rounds with their range; fps: median presented frames
+per second. difference: the tree's median against the revision's. "beyond the
+range?": whether the medians differ by more than either side's range; "no" means the
+difference is within the machine's noise.
+NOTE
+}
+
+[ "$peers" = yes ] && peer_rows
+[ "$monitors" = yes ] && monitor_rows
+for rev in "${revs[@]}"; do echo; against_rows "$rev"; done
+exit 0

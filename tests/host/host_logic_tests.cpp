@@ -268,42 +268,46 @@ TEST(MouseTravel, WithoutAnAnchorTheFirstReadablePositionBecomesIt)
     hostState = HostState{};
 }
 
-// Window and viewport for a virtual screen around a primary screen of 1280 x 1024,
-// as x, y, width, height of the window, then of the viewport.
-using Boxes = std::array<int, 8>;
+// The window, then each cover, as x, y, width, height, for a virtual screen
+// around a primary screen of 1280 x 1024.
+using Boxes = std::vector<std::array<int, 4>>;
 static Boxes Layout(ScreenBox virtualScreen)
 {
     FullScreenLayout layout = LayOutFullScreen(virtualScreen, {0, 0, 1280, 1024});
-    const ScreenBox& w = layout.window;
-    const ScreenBox& v = layout.viewport;
-    return {w.x, w.y, w.width, w.height, v.x, v.y, v.width, v.height};
+    Boxes boxes = {{layout.window.x, layout.window.y, layout.window.width, layout.window.height}};
+    for (int i = 0; i < layout.coverCount; ++i) {
+        const ScreenBox& c = layout.covers[i];
+        boxes.push_back({c.x, c.y, c.width, c.height});
+    }
+    return boxes;
 }
 
-TEST(ScreenLayout, OneMonitorOrNoVirtualScreenIsCoveredAndDrawnWhole)
+TEST(ScreenLayout, OneMonitorOrNoVirtualScreenIsCoveredByTheWindowAlone)
 {
-    EXPECT_EQ(Layout({0, 0, 1280, 1024}), (Boxes{0, 0, 1280, 1024, 0, 0, 1280, 1024}));
-    EXPECT_EQ(Layout({0, 0, 0, 0}), (Boxes{0, 0, 1280, 1024, 0, 0, 1280, 1024}));
+    EXPECT_EQ(Layout({0, 0, 1280, 1024}), (Boxes{{0, 0, 1280, 1024}}));
+    EXPECT_EQ(Layout({0, 0, 0, 0}), (Boxes{{0, 0, 1280, 1024}}));
 }
 
-TEST(ScreenLayout, AMonitorToTheRightWidensTheWindowAndLeavesThePictureLeft)
+TEST(ScreenLayout, AMonitorToTheRightIsCoveredBesideThePrimaryWindow)
 {
-    EXPECT_EQ(Layout({0, 0, 2304, 1024}), (Boxes{0, 0, 2304, 1024, 0, 0, 1280, 1024}));
+    EXPECT_EQ(Layout({0, 0, 2304, 1024}), (Boxes{{0, 0, 1280, 1024}, {1280, 0, 1024, 1024}}));
 }
 
-TEST(ScreenLayout, AMonitorToTheLeftMovesThePictureRight)
+TEST(ScreenLayout, AMonitorToTheLeftIsCoveredBesideThePrimaryWindow)
 {
-    EXPECT_EQ(Layout({-1024, 0, 2304, 1024}), (Boxes{-1024, 0, 2304, 1024, 1024, 0, 1280, 1024}));
+    EXPECT_EQ(Layout({-1024, 0, 2304, 1024}), (Boxes{{0, 0, 1280, 1024}, {-1024, 0, 1024, 1024}}));
 }
 
-TEST(ScreenLayout, AMonitorAboveLeavesThePictureAtTheBottomRow)
+TEST(ScreenLayout, AMonitorAboveIsCoveredAcrossTheTop)
 {
-    EXPECT_EQ(Layout({0, -768, 1280, 1792}), (Boxes{0, -768, 1280, 1792, 0, 0, 1280, 1024}));
+    EXPECT_EQ(Layout({0, -768, 1280, 1792}), (Boxes{{0, 0, 1280, 1024}, {0, -768, 1280, 768}}));
 }
 
-TEST(ScreenLayout, ATallerMonitorBesideRaisesThePictureFromTheBottom)
+TEST(ScreenLayout, ATallerMonitorBesideIsCoveredAboveBelowAndBeside)
 {
     EXPECT_EQ(Layout({-1920, -96, 3200, 1200}),
-              (Boxes{-1920, -96, 3200, 1200, 1920, 80, 1280, 1024}));
+              (Boxes{{0, 0, 1280, 1024}, {-1920, -96, 3200, 96}, {-1920, 1024, 3200, 80},
+                     {-1920, 0, 1920, 1024}}));
 }
 
 // A mode run inside this process, with the pixel-density declaration recorded. A

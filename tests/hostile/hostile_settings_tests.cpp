@@ -11,7 +11,7 @@
 #include "host/host.h"
 #include "settings/settings.h"
 #include "scene/scene.h"
-#include "tests/support/scene_window.h"
+#include "bench/scene_window.h"
 #include "tests/support/test_support.h"
 
 namespace {

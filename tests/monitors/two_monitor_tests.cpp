@@ -77,16 +77,16 @@ PROCESS_INFORMATION SaverOnTwoMonitors::process;
 HWND SaverOnTwoMonitors::window;
 ScreenPicture SaverOnTwoMonitors::shot;
 
-TEST_F(SaverOnTwoMonitors, ItsWindowCoversBothMonitors)
+// The scene's window presents the primary monitor's pixels alone; the other
+// monitor is a topmost window of the saver's, owned by its window.
+TEST_F(SaverOnTwoMonitors, ItsWindowCoversThePrimaryMonitorAndAnOwnedOneTheOther)
 {
-    RECT frame;
+    RECT frame, primary = PrimaryMonitor();
     GetWindowRect(window, &frame);
-    RECT all = VirtualScreen();
-    EXPECT_LT(all.left, 0);
-    EXPECT_EQ(frame.left, all.left);
-    EXPECT_EQ(frame.top, all.top);
-    EXPECT_EQ(frame.right, all.right);
-    EXPECT_EQ(frame.bottom, all.bottom);
+    EXPECT_TRUE(EqualRect(&frame, &primary));
+    HWND cover = WindowFromPoint({VirtualScreen().left + 10, 10});
+    EXPECT_EQ(GetWindow(cover, GW_OWNER), window);
+    EXPECT_TRUE(GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
 TEST_F(SaverOnTwoMonitors, EveryPixelOutsideThePrimaryMonitorIsBlack)
@@ -116,4 +116,17 @@ TEST_F(SaverOnTwoMonitors, ThePrimaryMonitorShowsTheGlobeInItsMiddle)
         for (int x = centreX - 16; x < centreX + 16; ++x)
             lit += shot.At(x - all.left, y - all.top) != 0;
     EXPECT_GT(lit, 32 * 32 / 2);
+}
+
+// The cursor stands on the other monitor from the start, so no travel ends the
+// run before the click does.
+TEST(TwoMonitorRun, AClickOnTheOtherMonitorEndsIt)
+{
+    SetCursorPos(VirtualScreen().left + 100, 100);
+    PROCESS_INFORMATION process = StartScr("/s");
+    ASSERT_NE(WaitForSaverWindow(process), nullptr);
+    EXPECT_TRUE(KeepsRunning(process, 500));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(WaitForExitPumping(process), 0u);
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "scene/scene.h"
-#include "tests/support/scene_window.h"
+#include "bench/scene_window.h"
 
 struct SceneSettings {
     std::string art = "KH-Logo";

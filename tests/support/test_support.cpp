@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/support/scene_window.h"
+#include "bench/scene_window.h"
 
 std::string ScrPath()
 {

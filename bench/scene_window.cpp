@@ -1,4 +1,4 @@
-#include "tests/support/scene_window.h"
+#include "bench/scene_window.h"
 
 #include "host/host.h"
 #include "scene/scene.h"

@@ -1,6 +1,7 @@
 // The scene's own procedure in a real window, without the host's window around
 // it: how the scene, soak and hostile-settings tests and the benchmark drive it.
-// Needs nothing of the test framework, so that the benchmark can link it too.
+// It needs nothing of the test framework: the benchmark, a program of its own,
+// keeps it, and the tests link it from here.
 #pragma once
 #include <windows.h>
 
