@@ -129,6 +129,7 @@ TEST_F(SceneWindow, UnwritableStoreQuitsWithFiveEvenAfterAClose)
 {
     RemoveControlIni();
     hostState.instance = GetModuleHandleA(nullptr);
+    hostState.quitPosted = false;
     sceneState = SceneState{};
     // A failed load leaves the record as it was: the scene then runs on it.
     saverSettings = SaverSettings{};
