@@ -9,6 +9,8 @@ HWND OpenSceneWindow(int width, int height, DWORD (WINAPI *seedSource)())
 {
     hostState.instance = GetModuleHandleA(nullptr);
     hostState.isPreview = true;
+    // Each window is a run of its own, as RunSaverWindow would start it.
+    hostState.quitPosted = false;
     // A full-screen run made earlier in the same process must not leave its
     // primary-screen area behind: a preview fills its client area.
     hostState.sceneViewport = ScreenBox{};

@@ -53,7 +53,7 @@ struct HostState {
     // A quit code has been posted in this run. The system keeps only the last
     // code posted and reads it after every other posted message, so a later
     // post would replace the code of a failure; the first code must stand.
-    // The scene's creation starts a run and clears it.
+    // RunSaverWindow starts a run and clears it.
     bool quitPosted;
 };
 

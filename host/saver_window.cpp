@@ -89,6 +89,8 @@ static int RunMessageLoop()
 
 int RunSaverWindow(HWND parent)
 {
+    // A run starts here, and the first quit code posted in it must stand.
+    hostState.quitPosted = false;
     WindowShape shape;
     FullScreenLayout layout = {};
     if (parent) {

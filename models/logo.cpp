@@ -1,8 +1,6 @@
 // The club monogram: two blue block glyphs, 10 wide, 7 high and 1 thick, with a
 // yellow half-disc arch standing in the middle of their thickness. The scene
 // draws the faces twice (z = -4, then moved to -3), the sides once and the arch.
-#include <initializer_list>
-
 #include <windows.h>
 #include <GL/gl.h>
 
@@ -14,13 +12,13 @@ static const float kBlue[3] = {0.0f, 0.0f, 1.0f};
 static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
 
 // The arch is drawn twice over the same points: filled, then its outline.
+static const GLenum kArchPassModes[2] = {GL_POLYGON, GL_LINE_LOOP};
 static const float* const kArchPassColours[2] = {kYellow, kBlue};
 
 static const float kArchRadius = 7.5f;
 static const float kArchInnerRadius = kArchRadius - 0.5f;
 static const float kArchCentreY = -2.5f;
 static const float kArchPlane = -4.5f;
-static const float kRimLift = 0.005f;
 // Layers over the half-disc sit slightly towards +z so that they win the depth test.
 static const float kCentreOffset = 0.02f;
 static const float kFieldOffset = 0.04f;
@@ -101,13 +99,13 @@ static void SendField(const float corners[4][2], float z)
 }
 
 static void SendHalfDisc(GLenum mode, const float* colour, const float* sines,
-                         const float* cosines, float z)
+                         const float* cosines)
 {
     glBegin(mode);
     glColor3fv(colour);
     glNormal3f(0.0f, 0.0f, 1.0f);
     for (int i = 0; i < kHalfEntries; ++i)
-        glVertex3f(kArchRadius * cosines[i], kArchRadius * sines[i] + kArchCentreY, z);
+        glVertex3f(kArchRadius * cosines[i], kArchRadius * sines[i] + kArchCentreY, kArchPlane);
     glEnd();
 }
 
@@ -116,13 +114,11 @@ void DrawLogoArch()
     const float* sines = sceneState.halfCircleSin;
     const float* cosines = sceneState.halfCircleCos;
 
-    SendHalfDisc(GL_POLYGON, kArchPassColours[0], sines, cosines, kArchPlane);
-    // In the disc's own plane a line's depths are not the polygon's, and the rim
-    // lost the depth test along most of it. It is drawn a hair off the plane on
-    // either side, so that whichever side faces the viewer shows it; the lift stays
-    // well short of the fields 0.02 and more in front of the disc.
-    for (float side : {kRimLift, -kRimLift})
-        SendHalfDisc(GL_LINE_LOOP, kArchPassColours[1], sines, cosines, kArchPlane + side);
+    // The rim shares the disc's points and plane. A line's depths there are not
+    // the polygon's own; the set-up pushes every filled polygon back by a little
+    // more than that difference, so the rim wins over the disc from either side.
+    for (int pass = 0; pass < 2; ++pass)
+        SendHalfDisc(kArchPassModes[pass], kArchPassColours[pass], sines, cosines);
 
     // The quarter field leaves a yellow band of 0.5 along the curve.
     glBegin(GL_POLYGON);

@@ -186,6 +186,14 @@ static void SetFixedState()
     glEnable(GL_LIGHT2);
     glEnable(GL_LIGHTING);
     glEnable(GL_COLOR_MATERIAL);
+    // A line in a polygon's plane does not get the polygon's own depths, so the
+    // monogram's rim would lose the depth test against its disc. Every filled
+    // polygon is pushed back by its depth change across a pixel and one step of
+    // the depth buffer: the rim then wins at any depth resolution, parallel
+    // layers keep their order, and where polygons cross, the seam moves by a
+    // pixel at most. Set once here, as state changed per logo is costly.
+    glPolygonOffset(1.0f, 1.0f);
+    glEnable(GL_POLYGON_OFFSET_FILL);
     glShadeModel(GL_SMOOTH);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);

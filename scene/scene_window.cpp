@@ -74,8 +74,6 @@ void PaintFrame(HWND window)
 
 static void CreateScene(HWND window)
 {
-    // Each window is a run of its own, which keeps the first quit code posted in it.
-    hostState.quitPosted = false;
     sceneState.deviceContext = GetDC(window);
     if (!ChooseScenePixelFormat(sceneState.deviceContext))
         PostQuitOnce(0);

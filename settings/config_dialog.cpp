@@ -16,7 +16,7 @@ static const int kFastest = 30;
 static const int kSpeedPageSize = 2;
 static const int kFewest = 1;
 static const int kMost = 20;
-static const int kFallbackNumber = 5;  // for an empty field or a number out of range
+static const int kNumberSavedForInvalidField = 5;  // empty, or a number out of range
 static const int kLongestWord = 18;
 static const int kWordReadLength = 29;
 static const int kLoadFailedQuitCode = 4;
@@ -80,7 +80,7 @@ static void StartConfigDialog(HWND dialog)
     // The pending quit message ends this dialog's loop and the about dialog's as
     // soon as they run; the controls are still filled from the record as it is.
     if (!LoadSaverSettings())
-        PostQuitMessage(kLoadFailedQuitCode);
+        PostQuitOnce(kLoadFailedQuitCode);
 
     SendDlgItemMessageA(dialog, IDC_SPEED, TBM_SETRANGE, TRUE, MAKELPARAM(kSlowest, kFastest));
     SendDlgItemMessageA(dialog, IDC_SPEED, TBM_SETPOS, TRUE, saverSettings.Speed);
@@ -137,7 +137,7 @@ static int ReadNumberField(HWND dialog)
     // the whole answer larger than any position.
     int number = static_cast<int>(
         static_cast<DWORD>(SendDlgItemMessageA(dialog, IDC_NUMBER_ARROWS, UDM_GETPOS, 0, 0)));
-    return number < kFewest || number > kMost ? kFallbackNumber : number;
+    return number < kFewest || number > kMost ? kNumberSavedForInvalidField : number;
 }
 
 static bool WriteSetting(const char* key, const char* value)

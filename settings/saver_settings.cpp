@@ -23,7 +23,7 @@ static const int kNumberReadLength = 2;
 static const int kLargestNumber = 20;
 // Only a hand-edited file holds a number below 0; the dialog never writes one.
 static const int kSlowestSpeed = 0;
-static const int kFallbackNumber = 1;  // one object, for a count the dialog cannot give
+static const int kObjectsForStoredNumberOutOfRange = 1;  // a count the dialog cannot give
 
 int ConvertSettingNumber(const char* text)
 {
@@ -93,7 +93,8 @@ bool LoadSaverSettings()
     int speed = ReadNumber("Speed", "15");
     saverSettings.Speed = speed < kSlowestSpeed ? kSlowestSpeed : speed;
     int number = ReadNumber("Number", "5");
-    saverSettings.Number = number > kLargestNumber || number < 0 ? kFallbackNumber : number;
+    saverSettings.Number =
+        number > kLargestNumber || number < 0 ? kObjectsForStoredNumberOutOfRange : number;
     ReadText("Text", "spitze", saverSettings.Text, kTextReadLength);
     ReadText("Font", "Arial", saverSettings.Font, kFontReadLength);
     saverSettings.Weight = ReadNumber("Weight", nullptr);

@@ -338,6 +338,77 @@ static void EndModeInProcess(HWND window)
     hostState = HostState{};
 }
 
+// Wine 8 makes every process aware from its start and keeps it so, which leaves
+// IsProcessDPIAware nothing to tell. Instead user32's export of the declaration
+// is pointed at a counter for a while: the saver's own lookup then finds that.
+static int systemDeclarations;
+static BOOL WINAPI CountSystemDeclaration()
+{
+    ++systemDeclarations;
+    return TRUE;
+}
+
+// Sets the export's offset from the module and returns the one it had. On x86_64
+// a jump placed within 4 GB above the module bridges to the target.
+static DWORD SetExportOffset(HMODULE module, const char* name, DWORD offset)
+{
+    char* base = reinterpret_cast<char*>(module);
+    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    auto* exports = reinterpret_cast<IMAGE_EXPORT_DIRECTORY*>(
+        base + headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
+    auto* names = reinterpret_cast<DWORD*>(base + exports->AddressOfNames);
+    auto* ordinals = reinterpret_cast<WORD*>(base + exports->AddressOfNameOrdinals);
+    auto* functions = reinterpret_cast<DWORD*>(base + exports->AddressOfFunctions);
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+        if (strcmp(base + names[i], name) == 0) {
+            DWORD* entry = &functions[ordinals[i]], was = *entry, access;
+            VirtualProtect(entry, sizeof *entry, PAGE_READWRITE, &access);
+            *entry = offset;
+            VirtualProtect(entry, sizeof *entry, access, &access);
+            return was;
+        }
+    return 0;
+}
+
+static DWORD BridgeOffset(HMODULE module, BOOL (WINAPI *target)())
+{
+    char* base = reinterpret_cast<char*>(module);
+    unsigned char* jump = nullptr;
+    for (uintptr_t step = 1; !jump && step < 60; ++step)
+        jump = static_cast<unsigned char*>(VirtualAlloc(base + step * 0x4000000, 64,
+                                                        MEM_RESERVE | MEM_COMMIT,
+                                                        PAGE_EXECUTE_READWRITE));
+    if (!jump)
+        return 0;
+    // mov eax/rax, target; jmp eax/rax
+    const uintptr_t address = reinterpret_cast<uintptr_t>(target);
+    size_t at = sizeof address == 8 ? (jump[0] = 0x48, 1) : 0;
+    jump[at++] = 0xB8;
+    memcpy(jump + at, &address, sizeof address);
+    at += sizeof address;
+    jump[at++] = 0xFF;
+    jump[at] = 0xE0;
+    return static_cast<DWORD>(jump - reinterpret_cast<unsigned char*>(base));
+}
+
+TEST(DpiAwareness, AFullScreenRunFindsAndMakesTheSystemsDeclaration)
+{
+    HMODULE user32 = GetModuleHandleA("USER32.DLL");
+    DWORD bridge = BridgeOffset(user32, CountSystemDeclaration);
+    ASSERT_NE(bridge, 0u);
+    DWORD original = SetExportOffset(user32, "SetProcessDPIAware", bridge);
+    ASSERT_NE(original, 0u);
+    hostState = HostState{};
+    systemDeclarations = 0;
+    PostQuitMessage(0);
+    DispatchSaverMode(GetModuleHandleA(nullptr), "/s");
+    SetExportOffset(user32, "SetProcessDPIAware", original);
+    VirtualFree(reinterpret_cast<char*>(user32) + bridge, 0, MEM_RELEASE);
+    EXPECT_EQ(systemDeclarations, 1);
+    EndModeInProcess(hostState.mainWindow);
+}
+
 TEST(DpiAwareness, IsDeclaredForAFullScreenRunBeforeItsWindowIsMade)
 {
     HWND window = RunModeInProcess("/s");
@@ -373,4 +444,26 @@ TEST(FullScreenPicture, OnOneMonitorItIsThePictureOfAWindowOfThePrimaryScreen)
     EXPECT_TRUE(DrawAndRead(window, width, height) == expected);
     EndModeInProcess(window);
     RemoveControlIni();
+}
+
+TEST(SaverRun, ALaterRunInTheProcessPostsItsOwnFailureCode)
+{
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    RemoveControlIni();
+    ASSERT_TRUE(CreateDirectoryA(ControlIniPath().c_str(), nullptr));
+    // An earlier run's quit, posted and already read; the loop ends with this
+    // code only if the new run posts none of its own.
+    hostState = HostState{};
+    hostState.instance = GetModuleHandleA(nullptr);
+    hostState.quitPosted = true;
+    PostQuitMessage(77);
+    StartErrorBoxCloser();
+    EXPECT_EQ(RunSaverWindow(parent), 5);
+    StopErrorBoxCloser();
+    DestroyWindow(parent);
+    PumpMessages();
+    RemoveControlIni();
+    UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
+    hostState = HostState{};
 }

@@ -65,6 +65,22 @@ static std::string SystemPath(const char* fileName)
 // Wine's own MPR.DLL makes room for the double while the suite runs.
 static const char wineMpr[] = "MPR.DLL.wine";
 
+// Gives the prefix its own libraries back. Also run as this program starts, before
+// any test: a run that crashed inside the suite left the doubles in place.
+static void RestoreSystemLibraries()
+{
+    DeleteFileA(SystemPath("PASSWORD.CPL").c_str());
+    if (GetFileAttributesA(SystemPath(wineMpr).c_str()) != INVALID_FILE_ATTRIBUTES)
+        MoveFileExA(SystemPath(wineMpr).c_str(), SystemPath("MPR.DLL").c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
+}
+
+class LeftDoubles : public testing::Environment {
+    void SetUp() override { RestoreSystemLibraries(); }
+};
+static testing::Environment* const leftDoubles =
+    testing::AddGlobalTestEnvironment(new LeftDoubles);
+
 static std::vector<std::string> LogLines(const char* name)
 {
     std::vector<std::string> lines;
@@ -97,9 +113,7 @@ protected:
     }
     static void TearDownTestSuite()
     {
-        DeleteFileA(SystemPath("PASSWORD.CPL").c_str());
-        MoveFileExA(SystemPath(wineMpr).c_str(), SystemPath("MPR.DLL").c_str(),
-                    MOVEFILE_REPLACE_EXISTING);
+        RestoreSystemLibraries();
         for (const char* program : {"Schoner98.scr", "Fault98.scr"})
             RegDeleteTreeA(HKEY_CURRENT_USER, (appDefaults + std::string(program)).c_str());
         SetProtection(Protection::Missing);

@@ -164,13 +164,14 @@ HGLRC RealOpenGl::renderContext;
 struct StateSnapshot {
     GLint modelviewDepth, projectionDepth, textureDepth, attribDepth, matrixMode;
     GLfloat modelview[16], projection[16], texture[16];
-    GLboolean enabled[8];
+    GLboolean enabled[9];
     GLfloat colour[4], normal[3], texCoord[4];
 
     static StateSnapshot Take()
     {
-        static const GLenum kCaps[8] = {GL_LIGHTING,   GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE,
-                                        GL_COLOR_MATERIAL, GL_LIGHT0,  GL_BLEND,      GL_NORMALIZE};
+        static const GLenum kCaps[9] = {GL_LIGHTING,   GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE,
+                                        GL_COLOR_MATERIAL, GL_LIGHT0,  GL_BLEND,      GL_NORMALIZE,
+                                        GL_POLYGON_OFFSET_FILL};
         StateSnapshot s;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &s.modelviewDepth);
         glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &s.projectionDepth);
@@ -180,7 +181,7 @@ struct StateSnapshot {
         glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview);
         glGetFloatv(GL_PROJECTION_MATRIX, s.projection);
         glGetFloatv(GL_TEXTURE_MATRIX, s.texture);
-        for (int i = 0; i < 8; ++i)
+        for (int i = 0; i < 9; ++i)
             s.enabled[i] = glIsEnabled(kCaps[i]);
         glGetFloatv(GL_CURRENT_COLOR, s.colour);
         glGetFloatv(GL_CURRENT_NORMAL, s.normal);
@@ -201,7 +202,7 @@ void ExpectSameMatricesAndEnables(const StateSnapshot& before, const StateSnapsh
         EXPECT_EQ(after.projection[i], before.projection[i]);
         EXPECT_EQ(after.texture[i], before.texture[i]);
     }
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 9; ++i)
         EXPECT_EQ(after.enabled[i], before.enabled[i]) << "capability " << i;
 }
 
@@ -324,8 +325,9 @@ const KindLighting kBottleLighting = {
 const KindLighting kLogoLighting = {
     {0, 0, 0, 1}, {0, 1, 0, 1}, {10, 0, 0, 1}, {-10, 0, 0, 1}, {0, 0, 1, 0}};
 
-const GLenum kLightingCaps[] = {GL_DEPTH_TEST, GL_LIGHT0,   GL_LIGHT1,
-                                GL_LIGHT2,     GL_LIGHTING, GL_COLOR_MATERIAL};
+const GLenum kLightingCaps[] = {GL_DEPTH_TEST, GL_LIGHT0,          GL_LIGHT1,
+                                GL_LIGHT2,     GL_LIGHTING,        GL_COLOR_MATERIAL,
+                                GL_POLYGON_OFFSET_FILL};
 
 // Lights, material and state as the saver sets them up, with a cleared picture
 // and an identity modelview matrix.
@@ -349,6 +351,7 @@ void LightLike(const KindLighting& kind)
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
     glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
     glDepthFunc(GL_LESS);
+    glPolygonOffset(1, 1);
     for (GLenum cap : kLightingCaps)
         glEnable(cap);
     glShadeModel(GL_SMOOTH);

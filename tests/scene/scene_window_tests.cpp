@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "host/host.h"
+#include "models/models.h"
 #include "settings/settings.h"
 #include "tests/scene/scene_harness.h"
 #include "tests/support/test_support.h"
@@ -128,6 +129,7 @@ TEST_F(SceneWindow, UnwritableStoreQuitsWithFiveEvenAfterAClose)
 {
     RemoveControlIni();
     hostState.instance = GetModuleHandleA(nullptr);
+    hostState.quitPosted = false;
     sceneState = SceneState{};
     // A failed load leaves the record as it was: the scene then runs on it.
     saverSettings = SaverSettings{};
@@ -198,6 +200,8 @@ TEST_F(SceneWindow, LightsMaterialAndStateMatchTheKind)
             glLightfv(GL_LIGHT0, GL_SPECULAR, dark);
             glColorMaterial(GL_FRONT, GL_AMBIENT);
             glDepthFunc(GL_GREATER);
+            glPolygonOffset(0, 0);
+            glDisable(GL_POLYGON_OFFSET_FILL);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
             glEnable(GL_POINT_SMOOTH);
@@ -242,8 +246,14 @@ TEST_F(SceneWindow, LightsMaterialAndStateMatchTheKind)
         glGetIntegerv(GL_DEPTH_FUNC, &value);
         EXPECT_EQ(value, GL_LESS);
         for (GLenum on : {GL_DEPTH_TEST, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2, GL_LIGHTING,
-                          GL_COLOR_MATERIAL})
+                          GL_COLOR_MATERIAL, GL_POLYGON_OFFSET_FILL})
             EXPECT_TRUE(glIsEnabled(on)) << std::hex << on;
+        EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_LINE)) << "the rim must not move with its disc";
+        float offset[2];
+        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &offset[0]);
+        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &offset[1]);
+        EXPECT_EQ(offset[0], 1.0f);
+        EXPECT_EQ(offset[1], 1.0f);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
         EXPECT_EQ(value, GL_NEAREST);
@@ -277,6 +287,64 @@ TEST_F(SceneWindow, LightsMaterialAndStateMatchTheKind)
         DestroySceneWindow(window);
         window = nullptr;
     }
+}
+
+// The saver asks for 32 depth bits; many cards give 16 on 16-bit desktops, where
+// one depth step spans more than the arch's layers. The monogram's rim lies in
+// its disc's plane and must still win there, at the near and far ends of the swarm.
+TEST_F(SceneWindow, RimShowsOverItsDiscWithSixteenDepthBits)
+{
+    const int side = 700;
+    window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, side, side, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    HDC deviceContext = GetDC(window);
+    PIXELFORMATDESCRIPTOR request = {}, got = {};
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.cColorBits = 24;
+    request.cDepthBits = 16;
+    int format = ChoosePixelFormat(deviceContext, &request);
+    DescribePixelFormat(deviceContext, format, sizeof got, &got);
+    ASSERT_EQ(got.cDepthBits, 16);
+    ASSERT_TRUE(SetPixelFormat(deviceContext, format, &request));
+    HGLRC renderContext = wglCreateContext(deviceContext);
+    ASSERT_TRUE(wglMakeCurrent(deviceContext, renderContext));
+    hostState.instance = GetModuleHandleA(nullptr);
+    sceneState = SceneState{};
+    sceneState.kind = Logo;
+    saverSettings.Number = 0;
+    InitScene();
+    glViewport(0, 0, side, side);
+    auto blueAfterArch = [&](float distance, bool depthTest) {
+        SetProjection(side, side);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        (depthTest ? glEnable : glDisable)(GL_DEPTH_TEST);
+        glTranslatef(0, 2, -distance);
+        glRotatef(25, 1, 0, 0);
+        glRotatef(15, 0, 1, 0);
+        glTranslatef(0, 0, 4.5f);
+        DrawLogoArch();
+        std::vector<unsigned char> rgb(size_t(side) * side * 3);
+        glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        int blue = 0;
+        for (size_t i = 0; i < rgb.size(); i += 3)
+            blue += rgb[i + 2] > 60 && rgb[i + 2] > 2 * (rgb[i] + rgb[i + 1]);
+        return blue;
+    };
+    // The rim is the arch's only blue. Without the depth test all of it is
+    // painted (the fields then cover a little); with it, nine tenths must stay.
+    for (float distance : {80.0f, 150.0f}) {
+        int whole = blueAfterArch(distance, false);
+        EXPECT_GT(whole, 80) << distance;
+        EXPECT_GE(blueAfterArch(distance, true), whole * 9 / 10) << distance;
+    }
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(renderContext);
+    ReleaseDC(window, deviceContext);
+    DestroyWindow(window);
+    window = nullptr;
+    DeleteObject(sceneState.textureImage.bitmap);
 }
 
 TEST_F(SceneWindow, ResizeDrawsOneFrameAndLowersTheClockByOneStep)
