@@ -11,9 +11,6 @@ HWND OpenSceneWindow(int width, int height, DWORD (WINAPI *seedSource)())
     hostState.isPreview = true;
     // Each window is a run of its own, as RunSaverWindow would start it.
     hostState.quitPosted = false;
-    // A full-screen run made earlier in the same process must not leave its
-    // primary-screen area behind: a preview fills its client area.
-    hostState.sceneViewport = ScreenBox{};
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
     windowClass.lpfnWndProc = SceneWindowProc;

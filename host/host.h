@@ -32,10 +32,6 @@ struct HostState {
     void (*declareDpiAware)();
 
     HWND mainWindow;
-    // Where the scene is drawn inside a window larger than the picture, OpenGL's
-    // origin at the bottom left. Zero width, as in every run of the host: the
-    // scene fills the client area.
-    ScreenBox sceneViewport;
     bool isPreview;               // set before a preview child is made; never cleared
     bool closeAccepted;           // a close was granted; never cleared
     bool promptActive;            // the password prompt is up

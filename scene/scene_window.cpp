@@ -24,36 +24,10 @@ void SetProjection(int width, int height)
     glLoadIdentity();
 }
 
-// A full-screen window may span several monitors; the scene keeps to the primary
-// one, exactly as on a single screen, and the frame's clear blacks out the rest.
-// A preview fills its client area.
-static ScreenBox SceneArea(int clientWidth, int clientHeight)
-{
-    if (hostState.sceneViewport.width > 0)
-        return hostState.sceneViewport;
-    return {0, 0, clientWidth, clientHeight};
-}
-
-// The viewport does not hold the stars: a point two pixels wide whose centre lies
-// on the viewport's edge also lights the pixel beyond it. Where the scene keeps to
-// a part of the window, the rest is cleared apart and the scissor keeps every
-// drawing inside; a scene that fills its window needs neither.
-static void KeepToSceneArea(const ScreenBox& area, int clientWidth, int clientHeight)
-{
-    if (area.x == 0 && area.y == 0 && area.width == clientWidth && area.height == clientHeight)
-        return;
-    glDisable(GL_SCISSOR_TEST);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(area.x, area.y, area.width, area.height);
-    glEnable(GL_SCISSOR_TEST);
-}
-
 void ResizeScene(int width, int height)
 {
-    ScreenBox area = SceneArea(width, height);
-    glViewport(area.x, area.y, area.width, area.height);
-    SetProjection(area.width, area.height);
-    KeepToSceneArea(area, width, height);
+    glViewport(0, 0, width, height);
+    SetProjection(width, height);
     DrawFrame();
 }
 
@@ -64,10 +38,7 @@ void PaintFrame(HWND window)
         return;
     RECT client;
     GetClientRect(window, &client);
-    int width = client.right - client.left, height = client.bottom - client.top;
-    ScreenBox area = SceneArea(width, height);
-    SetProjection(area.width, area.height);
-    KeepToSceneArea(area, width, height);
+    SetProjection(client.right - client.left, client.bottom - client.top);
     DrawFrame();
     ReleaseDC(window, deviceContext);
 }

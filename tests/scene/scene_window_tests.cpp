@@ -388,30 +388,6 @@ TEST_F(SceneWindow, TimerTicksPaintAndPresentFrames)
     EXPECT_GT(lit, 0);
 }
 
-// The primary monitor's part of a window over several monitors: the globe's
-// two-pixel stars must not reach past its edges, in any frame.
-TEST_F(SceneWindow, AScenePartOfTheWindowLightsNoPixelOutsideIt)
-{
-    window = CreateSceneWindow({"KH-Satellit", 1});
-    ASSERT_TRUE(window);
-    const ScreenBox area = {150, 100, 400, 300};
-    hostState.sceneViewport = area;
-    ResizeScene(800, 600);
-    int lit = 0;
-    for (int frame = 0; frame < 40; ++frame) {
-        std::vector<unsigned char> rgb = DrawAndRead(window);
-        for (int y = 0; y < 600; ++y)
-            for (int x = 0; x < 800; ++x) {
-                bool inside = x >= area.x && x < area.x + area.width && y >= area.y &&
-                              y < area.y + area.height;
-                const unsigned char* pixel = &rgb[(static_cast<size_t>(y) * 800 + x) * 3];
-                lit += !inside && (pixel[0] | pixel[1] | pixel[2]) != 0;
-            }
-    }
-    hostState.sceneViewport = ScreenBox{};
-    EXPECT_EQ(lit, 0);
-}
-
 TEST_F(SceneWindow, TeardownReleasesEverythingOnceAndPostsQuitZero)
 {
     window = CreateSceneWindow({"Text", 4});
