@@ -374,25 +374,3 @@ TEST(FullScreenPicture, OnOneMonitorItIsThePictureOfAWindowOfThePrimaryScreen)
     EndModeInProcess(window);
     RemoveControlIni();
 }
-
-TEST(SaverRun, ALaterRunInTheProcessPostsItsOwnFailureCode)
-{
-    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 160, 120,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    RemoveControlIni();
-    ASSERT_TRUE(CreateDirectoryA(ControlIniPath().c_str(), nullptr));
-    // An earlier run's quit, posted and already read; the loop ends with this
-    // code only if the new run posts none of its own.
-    hostState = HostState{};
-    hostState.instance = GetModuleHandleA(nullptr);
-    hostState.quitPosted = true;
-    PostQuitMessage(77);
-    StartErrorBoxCloser();
-    EXPECT_EQ(RunSaverWindow(parent), 5);
-    StopErrorBoxCloser();
-    DestroyWindow(parent);
-    PumpMessages();
-    RemoveControlIni();
-    UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
-    hostState = HostState{};
-}
