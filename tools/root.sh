@@ -36,7 +36,7 @@ no_32bit=3
 
 # Namespaces, mounts and chroot want root; the command inside runs as the caller.
 if [ "$(id -u)" != 0 ]; then
-  exec sudo KH_CALLER="$(id -u):$(id -g)" KH_ROOT_DIR="$cache" KH_ROOT_MIRROR="${KH_ROOT_MIRROR:-}" \
+  exec sudo env KH_CALLER="$(id -u):$(id -g)" KH_ROOT_DIR="$cache" KH_ROOT_MIRROR="${KH_ROOT_MIRROR:-}" \
     KH_ROOT_ANY_KERNEL="${KH_ROOT_ANY_KERNEL:-}" CI="${CI:-}" "$0" "$@"
 fi
 caller=${KH_CALLER:-0:0}
