@@ -96,8 +96,19 @@ static HWND ChildAtPoint(HWND dialog, LPARAM lParam)
     return ChildWindowFromPoint(dialog, point);
 }
 
-// A cursor position that cannot be read, or one over another window, is over no link.
+// A cursor position that cannot be read is over no link.
 static HWND ChildUnderCursor(HWND dialog)
+{
+    POINT point = {};
+    if (!GetCursorPos(&point))
+        return nullptr;
+    ScreenToClient(dialog, &point);
+    return ChildWindowFromPoint(dialog, point);
+}
+
+// Polled without any message from the system, the cursor may stand over another
+// window that covers the dialog: then it is over no link either.
+static HWND ChildUnderUncoveredCursor(HWND dialog)
 {
     POINT point = {};
     if (!GetCursorPos(&point))
@@ -105,8 +116,7 @@ static HWND ChildUnderCursor(HWND dialog)
     HWND topmost = WindowFromPoint(point);
     if (topmost != dialog && !IsChild(dialog, topmost))
         return nullptr;
-    ScreenToClient(dialog, &point);
-    return ChildWindowFromPoint(dialog, point);
+    return ChildUnderCursor(dialog);
 }
 
 // True when the link's hover state changed.
@@ -245,7 +255,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         FollowPointer(dialog, nullptr);
         return TRUE;
     case WM_TIMER:
-        FollowPointer(dialog, ChildUnderCursor(dialog));
+        FollowPointer(dialog, ChildUnderUncoveredCursor(dialog));
         return TRUE;
     case WM_SETCURSOR:
         return ShowLinkCursor(dialog, reinterpret_cast<HWND>(wParam), LOWORD(lParam));
