@@ -19,8 +19,8 @@ HWND OpenSceneWindow(int width, int height, DWORD (WINAPI *seedSource)())
     // Fails harmlessly once the class exists.
     RegisterClassA(&windowClass);
 
-    sceneState = SceneState{};
-    sceneState.seedSource = seedSource;
+    sceneStates[0] = SceneState{};
+    sceneStates[0].seedSource = seedSource;
     return CreateWindowExA(0, kClass, "Kranichhof scene", WS_POPUP | WS_VISIBLE, 0, 0, width,
                            height, nullptr, nullptr, hostState.instance, nullptr);
 }

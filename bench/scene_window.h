@@ -6,7 +6,7 @@
 #include <windows.h>
 
 // Sets the host's values as for a preview (input must not close the window),
-// clears the scene record and gives it the seed source (none: the tick count),
+// clears the first scene record and gives it the seed source (none: the tick count),
 // then creates a visible popup of this size whose procedure is the scene's. The
 // scene reads control.ini as it stands; its rendering context is current after.
 HWND OpenSceneWindow(int width, int height, DWORD (WINAPI *seedSource)() = nullptr);

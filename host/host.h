@@ -11,6 +11,9 @@ struct ScreenBox {
     int height;
 };
 
+// One scene record per monitor at most, the primary one's first.
+constexpr int kMostMonitors = 16;
+
 // Where the full-screen window goes and what covers the rest of the virtual
 // screen, in screen coordinates. The scene's window takes the primary screen
 // alone, so that a frame clears and presents one monitor's pixels however many

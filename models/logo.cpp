@@ -109,10 +109,10 @@ static void SendHalfDisc(GLenum mode, const float* colour, const float* sines,
     glEnd();
 }
 
-void DrawLogoArch()
+void DrawLogoArch(const SceneState& scene)
 {
-    const float* sines = sceneState.halfCircleSin;
-    const float* cosines = sceneState.halfCircleCos;
+    const float* sines = scene.halfCircleSin;
+    const float* cosines = scene.halfCircleCos;
 
     // The rim shares the disc's points and plane. A line's depths there are not
     // the polygon's own; the set-up pushes every filled polygon back by a little

@@ -2,10 +2,13 @@
 // None of these sets or restores matrices or enable state.
 #pragma once
 
+struct SceneState;
+
 void DrawBottle();          // 1536 triangles, normal then vertex per vertex
 void DrawBottleLabel();     // 40 textured triangles
 void DrawLogoLetters();     // the glyph faces at z = -4
 void DrawLogoLetterSides(); // the 16 side walls between z = -5 and -4
-void DrawLogoArch();        // the half-disc arch and its fields; reads the half-circle tables;
-                            // its rim shows over the disc where filled polygons are offset back
+// The half-disc arch and its fields, from the scene's half-circle tables; its rim
+// shows over the disc where filled polygons are offset back.
+void DrawLogoArch(const SceneState& scene);
 void BuildStarField(float radius);  // compiles display list 998 from 6160 rand draws

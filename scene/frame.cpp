@@ -51,18 +51,17 @@ void LightSpin(double turn, float ax, float ay, float az, const GLfloat* first,
     glPopMatrix();
 }
 
-void DrawLogoBody()
+void DrawLogoBody(const SceneState& scene)
 {
     DrawLogoLetters();
     glTranslatef(0, 0, 1);
     DrawLogoLetters();
     DrawLogoLetterSides();
-    DrawLogoArch();
+    DrawLogoArch(scene);
 }
 
-static void LoadTexture()
+static void LoadTexture(const TextureImage& image)
 {
-    const TextureImage& image = sceneState.textureImage;
     glEnable(GL_TEXTURE_2D);
     glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_BGR_EXT,
                  GL_UNSIGNED_BYTE, image.rows);
@@ -114,16 +113,16 @@ struct Spin {
     int s0, s1, s2;
 };
 
-static Spin ReadSpin()
+static Spin ReadSpin(const SceneState& scene)
 {
-    return {sceneState.spinFactor[0], sceneState.spinFactor[1], sceneState.spinFactor[2],
-            sceneState.spinSign[0],   sceneState.spinSign[1],   sceneState.spinSign[2]};
+    return {scene.spinFactor[0], scene.spinFactor[1], scene.spinFactor[2],
+            scene.spinSign[0],   scene.spinSign[1],   scene.spinSign[2]};
 }
 
-static void DrawLogoSwarm(double T)
+static void DrawLogoSwarm(const SceneState& scene, double T)
 {
-    const float* a = sceneState.objects;
-    const Spin spin = ReadSpin();
+    const float* a = scene.objects;
+    const Spin spin = ReadSpin(scene);
     const float r0 = spin.r0, r1 = spin.r1, r2 = spin.r2;
     const int s0 = spin.s0, s1 = spin.s1, s2 = spin.s2;
     static const GLfloat kFirst[4] = {10, 0, 0, 1}, kSecond[4] = {-10, 0, 0, 1};
@@ -131,7 +130,7 @@ static void DrawLogoSwarm(double T)
     Move(0, 0, -80);
     Turn((r0 + 0.2) * T * s1, 0, 0, 1);
     Turn((static_cast<double>(r0) + r1 + r2) * T * s0, 1, 1, 1);
-    Move(0, 0, -70.0 * sceneState.depthCentre);
+    Move(0, 0, -70.0 * scene.depthCentre);
     if (!a)
         return;
     for (int j = 2; j <= saverSettings.Number + 1; ++j) {
@@ -150,17 +149,17 @@ static void DrawLogoSwarm(double T)
         // The arch of object k rocks by floats k + 1 and k + 2 of the flat table.
         glPushMatrix();
         Turn(sin(0.2 * T * a[j]) * tan(0.003 * T * a[j - 1]) * 10, 1, 0, 0);
-        DrawLogoArch();
+        DrawLogoArch(scene);
         glPopMatrix();
         LightSpin(7 * T, 1, 1, 1, kFirst, kSecond);
         glPopMatrix();
     }
 }
 
-static void DrawBottleSwarm(double T)
+static void DrawBottleSwarm(SceneState& scene, double T)
 {
-    const float* a = sceneState.objects;
-    const Spin spin = ReadSpin();
+    const float* a = scene.objects;
+    const Spin spin = ReadSpin(scene);
     const float r0 = spin.r0, r1 = spin.r1, r2 = spin.r2;
     const int s0 = spin.s0, s1 = spin.s1, s2 = spin.s2;
     static const GLfloat kAmber[3] = {1.0f, 0.58824f, 0.11765f}, kWhite[3] = {1, 1, 1};
@@ -180,11 +179,11 @@ static void DrawBottleSwarm(double T)
         Turn((r2 + 1) * f * s2 * 2.5, 0, 0, 1);
         glColor3fv(kAmber);
         DrawBottle();
-        LoadTexture();
+        LoadTexture(scene.textureImage);
         glColor3fv(kWhite);
         BeginTextureChange();
         Turn(2, 0, 0, 1);
-        EndTextureChange(sceneState.textureMatrixA);
+        EndTextureChange(scene.textureMatrixA);
         DrawBottleLabel();
         // A half turn about twice the bottle's axis puts the same sheet on its back.
         Move(-20.23, 25.6, 0);
@@ -192,7 +191,7 @@ static void DrawBottleSwarm(double T)
         BeginTextureChange();
         Move(0.05 * sin(0.5 * T), 0, 0);
         Turn(-0.8, 1, 1, 0);
-        EndTextureChange(sceneState.textureMatrixB);
+        EndTextureChange(scene.textureMatrixB);
         DrawBottleLabel();
         glDisable(GL_TEXTURE_2D);
         LightSpin(7 * T, 1, 0, 1, kFirst, kSecond);
@@ -200,10 +199,9 @@ static void DrawBottleSwarm(double T)
     }
 }
 
-static void DrawSatellite(double T)
+static void DrawSatellite(const SceneState& scene, double T)
 {
-    const double r0 = sceneState.spinFactor[0], r1 = sceneState.spinFactor[1],
-                 r2 = sceneState.spinFactor[2];
+    const double r0 = scene.spinFactor[0], r1 = scene.spinFactor[1], r2 = scene.spinFactor[2];
     static const GLfloat kWhite[3] = {1, 1, 1};
     static const GLfloat kFirst[4] = {10, 0, 0, 1}, kSecond[4] = {-10, 0, 0, 1};
 
@@ -218,7 +216,7 @@ static void DrawSatellite(double T)
     Turn(-4.5 * T, 0, 1, 0);
     Turn(180, 0, 0, 1);
     Turn(90, 1, 0, 0);
-    LoadTexture();
+    LoadTexture(scene.textureImage);
     GLUquadric* globe = gluNewQuadric();
     gluQuadricDrawStyle(globe, GLU_FILL);
     gluQuadricNormals(globe, GLU_SMOOTH);
@@ -237,7 +235,7 @@ static void DrawSatellite(double T)
     Turn((r2 + r0) * T * 2.5, 0, 0, 1);
     Move(0, 15, 0);
     Turn(-5 * T, 0, 1, 0);
-    DrawLogoBody();
+    DrawLogoBody(scene);
     LightSpin(7 * T, 1, 1, 1, kFirst, kSecond);
     glPopMatrix();
     glPopMatrix();
@@ -250,16 +248,16 @@ static void DrawSatellite(double T)
     glPopMatrix();
 }
 
-void DrawFrame()
+void DrawFrame(SceneState& scene)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    sceneState.clock -= FrameStep(saverSettings.Speed, sceneState.kind);
-    const double T = sceneState.clock;
-    switch (sceneState.kind) {
-    case Logo: DrawLogoSwarm(T); break;
-    case Bear: DrawBottleSwarm(T); break;
-    case Satellite: DrawSatellite(T); break;
-    case Sentence: DrawSentenceScene(); break;
+    scene.clock -= FrameStep(saverSettings.Speed, scene.kind);
+    const double T = scene.clock;
+    switch (scene.kind) {
+    case Logo: DrawLogoSwarm(scene, T); break;
+    case Bear: DrawBottleSwarm(scene, T); break;
+    case Satellite: DrawSatellite(scene, T); break;
+    case Sentence: DrawSentenceScene(scene); break;
     }
     glFlush();
 }

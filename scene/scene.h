@@ -1,9 +1,11 @@
 // The OpenGL scene: its window procedure, one-time set-up and per-frame drawing.
-// SceneState is the one record of all scene state.
+// A SceneState holds all state of one scene; every window that shows a scene has
+// a record of its own in the scene table.
 #pragma once
 #include <windows.h>
 #include <GL/gl.h>
 
+#include "host/host.h"
 #include "settings/settings.h"
 
 struct TextureImage {
@@ -14,6 +16,7 @@ struct TextureImage {
 };
 
 struct SceneState {
+    HWND window;           // the window the scene draws in; null while the record is free
     HDC deviceContext;
     HGLRC renderContext;
     UINT_PTR timerId;      // nonzero while the timer runs
@@ -45,38 +48,56 @@ struct SceneState {
     // flying-word trigger.
     DWORD (WINAPI *seedSource)();    // GetTickCount
     DWORD (WINAPI *millisecondSource)();  // timeGetTime
+
+    // Set when a scene on another monitor than the primary one cannot be made:
+    // it is then released, and its window stays black.
+    bool failed;
 };
 
-extern SceneState sceneState;
+// One record per window that shows a scene: the first for the saver window on the
+// primary monitor (or the preview), the others for the windows on other monitors.
+extern SceneState sceneStates[kMostMonitors];
 
+// The window's own procedure for the saver window. The windows on the other
+// monitors hand it their creation, size, paint and destruction: the first window
+// to be made takes the first record and ends the run on its failures; every later
+// one fails quietly and stays black, and draws on the first window's timer.
 LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The record of the scene drawn in the window; null when it shows none.
+SceneState* SceneOfWindow(HWND window);
+// The saver window's (or the preview's) scene, whose failures end the run.
+bool IsFirstScene(const SceneState& scene);
 void PaintFrame(HWND window);
-void ResizeScene(int width, int height);
+void ResizeScene(SceneState& scene, int width, int height);
 void SetProjection(int width, int height);
+// The frames' timer, which belongs to the first scene's window: stopped while
+// nothing is to be drawn, and started again where the animation stopped.
+void StartSceneTimer(HWND window);
+void StopSceneTimer(HWND window);
 
-bool ChooseScenePixelFormat(HDC deviceContext);
-void InitScene();
-void LoadTextureImage(int resource);
-void FillHalfCircleTables();
-void CreateObjectTable();
+bool ChooseScenePixelFormat(SceneState& scene);
+void InitScene(SceneState& scene);
+void LoadTextureImage(SceneState& scene, int resource);
+void FillHalfCircleTables(SceneState& scene);
+void CreateObjectTable(SceneState& scene);
 
 // The amount the clock falls per frame for a Speed setting and kind.
 float FrameStep(int speed, SceneKind kind);
 
-void DrawFrame();
-void DrawSentenceScene();
+void DrawFrame(SceneState& scene);
+void DrawSentenceScene(SceneState& scene);
 
 // Shared by the frame and the sentence scene.
 void Turn(double degrees, float x, float y, float z);  // glRotatef within one turn
-void DrawLogoBody();  // letters, a move of one unit along z, letters, sides, arch
+void DrawLogoBody(const SceneState& scene);  // letters, a move of one unit along z, letters, sides, arch
 void LightSpin(double turn, float ax, float ay, float az, const GLfloat* first,
                const GLfloat* second);
 
 // The flying word of the sentence scene, without drawing: the trigger of an idle
 // frame (elapsed milliseconds since set-up), and the end test of a frame in flight
 // given the sine at which the word was drawn.
-void TryStartFlyingWord(DWORD elapsed);
-void AdvanceFlyingWord(float drawnSine);
+void TryStartFlyingWord(SceneState& scene, DWORD elapsed);
+void AdvanceFlyingWord(SceneState& scene, float drawnSine);
 
 // Random draws as the scene uses them: rand() mod 255 scaled by 1/255, and a sign.
 float RandomFraction();

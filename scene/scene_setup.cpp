@@ -18,9 +18,15 @@ static const DWORD kGlyphCount = 255;  // codes 0 to 254: code 255 has no list
 static const float kGlyphExtrusion = 0.13f;
 static const float kStarRingRadius = 200.0f;
 
-// The message comes first: shown after its quit, it would close at once.
-static void ReportFailure(const char* text, int quitCode)
+// The first scene shows its failure and ends the run with the code; the message
+// comes first, since shown after its quit it would close at once. A scene on
+// another monitor fails quietly: it is released, and its window stays black.
+static void ReportFailure(SceneState& scene, const char* text, int quitCode)
 {
+    if (!IsFirstScene(scene)) {
+        scene.failed = true;
+        return;
+    }
     ShowFailure(text);
     PostQuitOnce(quitCode);
 }
@@ -35,8 +41,9 @@ signed char RandomSign()
     return RandomFraction() >= 0.5f ? 1 : -1;
 }
 
-bool ChooseScenePixelFormat(HDC deviceContext)
+bool ChooseScenePixelFormat(SceneState& scene)
 {
+    HDC deviceContext = scene.deviceContext;
     PIXELFORMATDESCRIPTOR request = {};
     request.nSize = sizeof request;
     request.nVersion = 1;
@@ -48,52 +55,52 @@ bool ChooseScenePixelFormat(HDC deviceContext)
     request.iLayerType = PFD_MAIN_PLANE;
     int format = ChoosePixelFormat(deviceContext, &request);
     if (format == 0) {
-        ShowFailure("ChoosePixelFormat fehlgeschlagen!");
+        ReportFailure(scene, "ChoosePixelFormat fehlgeschlagen!", 0);
         return false;
     }
     if (!SetPixelFormat(deviceContext, format, &request)) {
-        ShowFailure("SetPixelFormat fehlgeschlagen!");
+        ReportFailure(scene, "SetPixelFormat fehlgeschlagen!", 0);
         return false;
     }
     return true;
 }
 
-void LoadTextureImage(int resource)
+void LoadTextureImage(SceneState& scene, int resource)
 {
-    TextureImage& image = sceneState.textureImage;
+    TextureImage& image = scene.textureImage;
     image.bitmap = static_cast<HBITMAP>(LoadImageA(hostState.instance, MAKEINTRESOURCEA(resource),
                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     BITMAP description = {};
     if (!image.bitmap || !GetObjectA(image.bitmap, sizeof description, &description))
-        ReportFailure("Fehler in LoadImage", 1);
+        ReportFailure(scene, "Fehler in LoadImage", 1);
     image.width = description.bmWidth;
     image.height = description.bmHeight;
     image.rows = description.bmBits;
     if (!image.rows)
-        ReportFailure("Fehler beim Laden der Bitmaps!", 2);
+        ReportFailure(scene, "Fehler beim Laden der Bitmaps!", 2);
 }
 
-void FillHalfCircleTables()
+void FillHalfCircleTables(SceneState& scene)
 {
     for (int i = 0; i <= 30; ++i) {
         double angle = 6 * i * kDegreesToRadians;
-        sceneState.halfCircleSin[i] = static_cast<float>(sin(angle));
-        sceneState.halfCircleCos[i] = static_cast<float>(cos(angle));
+        scene.halfCircleSin[i] = static_cast<float>(sin(angle));
+        scene.halfCircleCos[i] = static_cast<float>(cos(angle));
     }
 }
 
-void CreateObjectTable()
+void CreateObjectTable(SceneState& scene)
 {
     int number = saverSettings.Number;
-    free(sceneState.objects);
+    free(scene.objects);
     // A negative count asks for an impossible size, which must fail like any
     // other allocation; a count of 0 is an empty table, not a failure.
     long long bytes = static_cast<long long>(number) * 12;
-    sceneState.objects = bytes > 0 && bytes <= 0x7fffffff
+    scene.objects = bytes > 0 && bytes <= 0x7fffffff
                              ? static_cast<float*>(malloc(static_cast<size_t>(bytes)))
                              : nullptr;
-    if (number != 0 && !sceneState.objects) {
-        ReportFailure("Nicht gen\xfcgend Speicher vorhanden!", 6);
+    if (number != 0 && !scene.objects) {
+        ReportFailure(scene, "Nicht gen\xfcgend Speicher vorhanden!", 6);
         return;
     }
     float smallest = 1.0f, largest = -2.0f;
@@ -109,9 +116,9 @@ void CreateObjectTable()
             if (value < smallest)
                 smallest = value;
         }
-        sceneState.objects[i] = value;
+        scene.objects[i] = value;
     }
-    sceneState.depthCentre = (smallest + largest) * 0.5f;
+    scene.depthCentre = (smallest + largest) * 0.5f;
 }
 
 static void SetLight(GLenum light, GLenum parameter, float a, float b, float c, float d)
@@ -146,11 +153,11 @@ static const struct {
     /* Sentence */  {false, {1, 0, 0, 1}, {20, 0, 0, 1}, {-20, 0, 0, 1}, {1, 1, 1, 0}, false},
 };
 
-static void SetKindLights()
+static void SetKindLights(SceneKind kind)
 {
-    if (sceneState.kind < Logo || sceneState.kind > Sentence)
+    if (kind < Logo || kind > Sentence)
         return;
-    const auto& lights = kKindLights[sceneState.kind - 1];
+    const auto& lights = kKindLights[kind - 1];
     if (lights.moveLight0)
         SetLight(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
     glLightfv(GL_LIGHT1, GL_SPECULAR, lights.light1Specular);
@@ -159,7 +166,7 @@ static void SetKindLights()
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, lights.ambient);
     if (lights.modulateTexture)
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    if (sceneState.kind == Satellite) {
+    if (kind == Satellite) {
         glDisable(GL_LINE_SMOOTH);
         glPointSize(2.0f);
         glDisable(GL_POINT_SMOOTH);
@@ -199,48 +206,55 @@ static void SetFixedState()
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);
 }
 
-static void BuildGlyphLists()
+static void BuildGlyphLists(SceneState& scene)
 {
     glListBase(kGlyphListBase);
-    sceneState.outlineFont = CreateFontA(
+    scene.outlineFont = CreateFontA(
         1, 0, 0, 0, saverSettings.Weight ? FW_BOLD : FW_NORMAL,
         static_cast<DWORD>(saverSettings.Italic), FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
         saverSettings.Font);
-    sceneState.originalFont = SelectObject(sceneState.deviceContext, sceneState.outlineFont);
-    if (!wglUseFontOutlinesA(sceneState.deviceContext, 0, kGlyphCount, kGlyphListBase, 0.0f,
-                             kGlyphExtrusion, WGL_FONT_POLYGONS, sceneState.glyphMetrics)) {
+    scene.originalFont = SelectObject(scene.deviceContext, scene.outlineFont);
+    if (!wglUseFontOutlinesA(scene.deviceContext, 0, kGlyphCount, kGlyphListBase, 0.0f,
+                             kGlyphExtrusion, WGL_FONT_POLYGONS, scene.glyphMetrics)) {
+        if (!IsFirstScene(scene)) {
+            scene.failed = true;
+            return;
+        }
         ShowFailure("wglUseFontOutlines fehlgeschlagen!");
         ExitProcess(6);
     }
-    sceneState.wordClockStart = sceneState.millisecondSource ? sceneState.millisecondSource()
-                                                             : timeGetTime();
+    scene.wordClockStart = scene.millisecondSource ? scene.millisecondSource() : timeGetTime();
 }
 
-void InitScene()
+void InitScene(SceneState& scene)
 {
     glClearColor(0, 0, 0, 0);
-    srand(sceneState.seedSource ? sceneState.seedSource() : GetTickCount());
-    for (float& factor : sceneState.spinFactor)
+    // The run's generator is seeded once, for the first scene. The scenes on other
+    // monitors go on drawing from it, so each gets random parameters of its own,
+    // and the first scene's are those of a run on one monitor with the same seed.
+    if (IsFirstScene(scene))
+        srand(scene.seedSource ? scene.seedSource() : GetTickCount());
+    for (float& factor : scene.spinFactor)
         factor = RandomFraction();
-    for (signed char& sign : sceneState.spinSign)
+    for (signed char& sign : scene.spinSign)
         sign = RandomSign();
-    LoadTextureImage(sceneState.kind == Bear ? IDB_BEAR_TEXTURE : IDB_WORLD_MAP);
-    FillHalfCircleTables();
-    CreateObjectTable();
+    LoadTextureImage(scene, scene.kind == Bear ? IDB_BEAR_TEXTURE : IDB_WORLD_MAP);
+    FillHalfCircleTables(scene);
+    CreateObjectTable(scene);
     SetCommonLights();
-    SetKindLights();
+    SetKindLights(scene.kind);
     SetFixedState();
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     glEnable(GL_TEXTURE_2D);
-    glGetFloatv(GL_TEXTURE_MATRIX, sceneState.textureMatrixA);
-    glGetFloatv(GL_TEXTURE_MATRIX, sceneState.textureMatrixB);
+    glGetFloatv(GL_TEXTURE_MATRIX, scene.textureMatrixA);
+    glGetFloatv(GL_TEXTURE_MATRIX, scene.textureMatrixB);
     glDisable(GL_TEXTURE_2D);
 
-    if (sceneState.kind == Satellite)
+    if (scene.kind == Satellite)
         BuildStarField(kStarRingRadius);
-    if (sceneState.kind == Sentence)
-        BuildGlyphLists();
+    if (scene.kind == Sentence)
+        BuildGlyphLists(scene);
 }

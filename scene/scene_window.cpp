@@ -1,5 +1,6 @@
-// The scene's window procedure: binds the OpenGL context and the animation to the
-// life of the one saver window.
+// The scene's window procedure: binds an OpenGL context and an animation to the
+// life of a window. The saver window's scene comes first; a window on another
+// monitor has one of its own, drawn on the first one's timer.
 #include "scene/scene.h"
 
 #include <GL/glu.h>
@@ -13,6 +14,27 @@
 static const UINT_PTR kTimerId = 0;
 static const UINT kTimerPeriod = 2;  // the shortest useful period; each tick yields one frame at most
 
+bool IsFirstScene(const SceneState& scene)
+{
+    return &scene == &sceneStates[0];
+}
+
+SceneState* SceneOfWindow(HWND window)
+{
+    for (SceneState& scene : sceneStates)
+        if (scene.window == window && window)
+            return &scene;
+    return nullptr;
+}
+
+// Each scene has a context of its own; the one of the window about to be drawn
+// must be current. With a single window it always is, and nothing is switched.
+static void MakeSceneCurrent(const SceneState& scene)
+{
+    if (wglGetCurrentContext() != scene.renderContext)
+        wglMakeCurrent(scene.deviceContext, scene.renderContext);
+}
+
 void SetProjection(int width, int height)
 {
     // A client height of 0 would make the aspect ratio infinite; draw as if it were 1.
@@ -24,86 +46,163 @@ void SetProjection(int width, int height)
     glLoadIdentity();
 }
 
-void ResizeScene(int width, int height)
+void ResizeScene(SceneState& scene, int width, int height)
 {
+    MakeSceneCurrent(scene);
     glViewport(0, 0, width, height);
     SetProjection(width, height);
-    DrawFrame();
+    DrawFrame(scene);
 }
 
 void PaintFrame(HWND window)
 {
+    SceneState* scene = SceneOfWindow(window);
+    if (!scene)
+        return;
     HDC deviceContext = GetDC(window);
     if (!deviceContext)
         return;
+    MakeSceneCurrent(*scene);
     RECT client;
     GetClientRect(window, &client);
     SetProjection(client.right - client.left, client.bottom - client.top);
-    DrawFrame();
+    DrawFrame(*scene);
     ReleaseDC(window, deviceContext);
+}
+
+static void StopTimer(SceneState& scene)
+{
+    if (scene.timerId) {
+        KillTimer(scene.window, kTimerId);
+        scene.timerId = 0;
+    }
+}
+
+void StartSceneTimer(HWND window)
+{
+    SceneState* scene = SceneOfWindow(window);
+    if (scene && !scene->timerId)
+        scene->timerId = SetTimer(window, kTimerId, kTimerPeriod, nullptr);
+}
+
+void StopSceneTimer(HWND window)
+{
+    if (SceneState* scene = SceneOfWindow(window))
+        StopTimer(*scene);
+}
+
+static SceneState* TakeFreeRecord(HWND window)
+{
+    for (SceneState& scene : sceneStates)
+        if (!scene.window) {
+            scene.window = window;
+            scene.failed = false;
+            return &scene;
+        }
+    return nullptr;
+}
+
+// Releases what the scene holds, each resource once, and frees its record.
+static void ReleaseScene(SceneState& scene)
+{
+    if (scene.renderContext) {
+        wglMakeCurrent(scene.deviceContext, nullptr);
+        wglDeleteContext(scene.renderContext);
+        scene.renderContext = nullptr;
+    }
+    if (scene.outlineFont) {
+        // Windows 95/98/ME cannot delete a font that is still selected, and would
+        // keep it for good.
+        SelectObject(scene.deviceContext, scene.originalFont);
+        DeleteObject(scene.outlineFont);
+        scene.outlineFont = nullptr;
+        scene.originalFont = nullptr;
+    }
+    if (scene.deviceContext) {
+        ReleaseDC(scene.window, scene.deviceContext);
+        scene.deviceContext = nullptr;
+    }
+    StopTimer(scene);
+    free(scene.objects);
+    scene.objects = nullptr;
+    // The texture bitmap too: a process that makes window after window must not
+    // keep one bitmap per window.
+    if (scene.textureImage.bitmap) {
+        DeleteObject(scene.textureImage.bitmap);
+        scene.textureImage = TextureImage{};
+    }
+    scene.window = nullptr;
 }
 
 static void CreateScene(HWND window)
 {
-    sceneState.deviceContext = GetDC(window);
-    if (!ChooseScenePixelFormat(sceneState.deviceContext))
-        PostQuitOnce(0);
-    sceneState.renderContext = wglCreateContext(sceneState.deviceContext);
-    wglMakeCurrent(sceneState.deviceContext, sceneState.renderContext);
+    SceneState* record = TakeFreeRecord(window);
+    if (!record)
+        return;
+    SceneState& scene = *record;
+    const bool first = IsFirstScene(scene);
+    scene.deviceContext = GetDC(window);
+    // The first scene goes on after a refused pixel format, with its quit posted;
+    // a format or context that another monitor's card refuses leaves it black.
+    bool drawable = ChooseScenePixelFormat(scene);
+    scene.renderContext = wglCreateContext(scene.deviceContext);
+    drawable = wglMakeCurrent(scene.deviceContext, scene.renderContext) && scene.renderContext &&
+               drawable;
+    if (!first && !drawable) {
+        ReleaseScene(scene);
+        return;
+    }
 
     RECT client;
     GetClientRect(window, &client);
 
-    if (!LoadSaverSettings())
-        PostQuitOnce(5);
-    sceneState.kind = SceneKindFromArt(saverSettings.Art);
+    // The run reads its settings once, for the first scene.
+    if (first) {
+        if (!LoadSaverSettings())
+            PostQuitOnce(5);
+    }
+    scene.kind = SceneKindFromArt(saverSettings.Art);
 
-    InitScene();
-    ResizeScene(client.right, client.bottom);
-    sceneState.timerId = SetTimer(window, kTimerId, kTimerPeriod, nullptr);
+    InitScene(scene);
+    if (scene.failed) {
+        ReleaseScene(scene);
+        return;
+    }
+    ResizeScene(scene, client.right, client.bottom);
+    if (first)
+        StartSceneTimer(window);
 }
 
-// Releases each resource once; a second run finds nothing left to release.
+// The first scene's teardown ends the run; a second one finds nothing left.
 static void DestroyScene(HWND window)
 {
-    if (sceneState.renderContext) {
-        wglMakeCurrent(sceneState.deviceContext, nullptr);
-        wglDeleteContext(sceneState.renderContext);
-        sceneState.renderContext = nullptr;
-    }
-    if (sceneState.outlineFont) {
-        // Windows 95/98/ME cannot delete a font that is still selected, and would
-        // keep it for good.
-        SelectObject(sceneState.deviceContext, sceneState.originalFont);
-        DeleteObject(sceneState.outlineFont);
-        sceneState.outlineFont = nullptr;
-        sceneState.originalFont = nullptr;
-    }
-    if (sceneState.deviceContext) {
-        ReleaseDC(window, sceneState.deviceContext);
-        sceneState.deviceContext = nullptr;
-    }
-    if (sceneState.timerId) {
-        KillTimer(window, kTimerId);
-        sceneState.timerId = 0;
-    }
-    free(sceneState.objects);
-    sceneState.objects = nullptr;
-    // The texture bitmap too: a process that makes window after window must not
-    // keep one bitmap per window.
-    if (sceneState.textureImage.bitmap) {
-        DeleteObject(sceneState.textureImage.bitmap);
-        sceneState.textureImage = TextureImage{};
-    }
-    PostQuitOnce(0);
+    SceneState* scene = SceneOfWindow(window);
+    if (!scene)
+        return;
+    const bool first = IsFirstScene(*scene);
+    ReleaseScene(*scene);
+    if (first)
+        PostQuitOnce(0);
+}
+
+// One timer drives every scene: each tick asks each window for one frame, and
+// their paints draw and present them in turn.
+static void AskForFrames()
+{
+    for (const SceneState& scene : sceneStates)
+        if (scene.window && scene.renderContext)
+            InvalidateRect(scene.window, nullptr, FALSE);
 }
 
 static void PaintScene(HWND window)
 {
+    SceneState* scene = SceneOfWindow(window);
+    if (!scene)
+        return;
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     PaintFrame(window);
-    SwapBuffers(sceneState.deviceContext);
+    SwapBuffers(scene->deviceContext);
     EndPaint(window, &paint);
 }
 
@@ -117,13 +216,14 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         DestroyScene(window);
         return 0;
     case WM_SIZE:
-        ResizeScene(LOWORD(lParam), HIWORD(lParam));
+        if (SceneState* scene = SceneOfWindow(window))
+            ResizeScene(*scene, LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_PAINT:
         PaintScene(window);
         break;
     case WM_TIMER:
-        InvalidateRect(window, nullptr, FALSE);
+        AskForFrames();
         break;
     }
     return SaverDefaultProc(window, message, wParam, lParam);

@@ -25,67 +25,67 @@ static void Write(const char* text)
     glCallLists(static_cast<GLsizei>(strlen(text)), GL_UNSIGNED_BYTE, text);
 }
 
-void TryStartFlyingWord(DWORD elapsed)
+void TryStartFlyingWord(SceneState& scene, DWORD elapsed)
 {
     unsigned q = static_cast<unsigned>(rand()) % kTriggerRange;
     // rand() returns 0 now and then: that frame starts no flight rather than divide by 0.
     if (q == 0 || elapsed % q >= kTriggerWindow)
         return;
-    sceneState.wordActive = 1;
-    sceneState.wordIndex = static_cast<unsigned char>(rand() % kWordCount);
+    scene.wordActive = 1;
+    scene.wordIndex = static_cast<unsigned char>(rand() % kWordCount);
     signed char g = RandomSign();
-    sceneState.wordHeight = static_cast<float>((rand() % 10) * g);
-    sceneState.wordDirection = RandomSign();
-    sceneState.wordSwing = sceneState.wordDirection * kHalfPi;
+    scene.wordHeight = static_cast<float>((rand() % 10) * g);
+    scene.wordDirection = RandomSign();
+    scene.wordSwing = scene.wordDirection * kHalfPi;
 }
 
-void AdvanceFlyingWord(float drawnSine)
+void AdvanceFlyingWord(SceneState& scene, float drawnSine)
 {
-    if (sceneState.wordDirection == -1) {
-        sceneState.wordSwing += kSwingPerFrame;
+    if (scene.wordDirection == -1) {
+        scene.wordSwing += kSwingPerFrame;
         if (drawnSine > kSweepEnd)
-            sceneState.wordActive = 0;
+            scene.wordActive = 0;
     }
-    if (sceneState.wordDirection == 1) {
-        sceneState.wordSwing -= kSwingPerFrame;
+    if (scene.wordDirection == 1) {
+        scene.wordSwing -= kSwingPerFrame;
         if (drawnSine < -kSweepEnd)
-            sceneState.wordActive = 0;
+            scene.wordActive = 0;
     }
-    if (!sceneState.wordActive) {
+    if (!scene.wordActive) {
         // Only advances the random sequence: the next start draws its own values.
-        sceneState.wordDirection = RandomSign();
-        sceneState.wordSwing = sceneState.wordDirection * kHalfPi;
+        scene.wordDirection = RandomSign();
+        scene.wordSwing = scene.wordDirection * kHalfPi;
     }
 }
 
-static void DrawFlyingWord(double F)
+static void DrawFlyingWord(SceneState& scene, double F)
 {
-    if (!sceneState.wordActive) {
-        DWORD now = sceneState.millisecondSource ? sceneState.millisecondSource() : timeGetTime();
-        TryStartFlyingWord(now - sceneState.wordClockStart);
+    if (!scene.wordActive) {
+        DWORD now = scene.millisecondSource ? scene.millisecondSource() : timeGetTime();
+        TryStartFlyingWord(scene, now - scene.wordClockStart);
         return;
     }
-    const float w = static_cast<float>(sin(sceneState.wordSwing));
+    const float w = static_cast<float>(sin(scene.wordSwing));
     static const GLfloat kRed[3] = {1, 0, 0};
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushMatrix();
     glColor3fv(kRed);
     glTranslatef(-2, 0, 0);
-    glTranslatef(17 * w, sceneState.wordHeight, -17);
+    glTranslatef(17 * w, scene.wordHeight, -17);
     Turn(-3 * F, 1, 0, 0);
-    Write(kWordTable[sceneState.wordIndex]);
+    Write(kWordTable[scene.wordIndex]);
     glPopMatrix();
     glPopAttrib();
-    AdvanceFlyingWord(w);
+    AdvanceFlyingWord(scene, w);
 }
 
-void DrawSentenceScene()
+void DrawSentenceScene(SceneState& scene)
 {
-    const double T = sceneState.clock;
-    const double r0 = sceneState.spinFactor[0], r1 = sceneState.spinFactor[1],
-                 r2 = sceneState.spinFactor[2];
+    const double T = scene.clock;
+    const double r0 = scene.spinFactor[0], r1 = scene.spinFactor[1],
+                 r2 = scene.spinFactor[2];
     const double S = r0 + r1 + r2;
-    const int s0 = sceneState.spinSign[0], s1 = sceneState.spinSign[1];
+    const int s0 = scene.spinSign[0], s1 = scene.spinSign[1];
     const double A = 0.02 * S * T;
     const double sA = sin(A), cA = cos(A);
     // Kept in double: over days of running it reaches hundreds of millions of degrees.
@@ -102,7 +102,7 @@ void DrawSentenceScene()
     Turn(30 * fabs(sA), 0, 1, 0);
     glTranslatef(0, -2, 3);
     glPushMatrix();
-    DrawLogoBody();
+    DrawLogoBody(scene);
     glPopMatrix();
     glPopMatrix();
 
@@ -141,5 +141,5 @@ void DrawSentenceScene()
     glPopMatrix();
     glPopAttrib();
 
-    DrawFlyingWord(F);
+    DrawFlyingWord(scene, F);
 }

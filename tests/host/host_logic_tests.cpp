@@ -15,6 +15,9 @@
 #include "tests/scene/scene_harness.h"
 #include "tests/support/test_support.h"
 
+// A window made alone takes the first scene record.
+static SceneState& sceneState = sceneStates[0];
+
 TEST(ProgramName, AQuotedNameWithBlanksIsSkippedWhole)
 {
     EXPECT_STREQ(SkipProgramName("\"C:\\Mein Ordner\\KH Schoner.scr\" /s"), "/s");

@@ -16,6 +16,9 @@
 
 namespace {
 
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
+
 const char kSectionName[] = "Screen Saver.KH_Schoner";
 const std::string kHeader = "[Screen Saver.KH_Schoner]\r\n";
 const int kWidth = 320;

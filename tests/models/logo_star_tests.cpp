@@ -48,16 +48,21 @@ std::vector<RecordedVertex> QuadBatch(void (*draw)(), size_t count)
     return batches[0].vertices;
 }
 
+void RecordedArch()
+{
+    RecordedDrawLogoArch(sceneStates[0]);
+}
+
 class Monogram : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { FillHalfCircleTables(); }
+    static void SetUpTestSuite() { FillHalfCircleTables(sceneStates[0]); }
 };
 
 TEST_F(Monogram, SendsItsPiecesInAFixedNumberOfCalls)
 {
     std::vector<GlCall> letters = Record(RecordedDrawLogoLetters);
     std::vector<GlCall> sides = Record(RecordedDrawLogoLetterSides);
-    std::vector<GlCall> arch = Record(RecordedDrawLogoArch);
+    std::vector<GlCall> arch = Record(RecordedArch);
     EXPECT_TRUE(OnlyBalancedDrawing(letters));
     EXPECT_TRUE(OnlyBalancedDrawing(sides));
     EXPECT_TRUE(OnlyBalancedDrawing(arch));
@@ -113,7 +118,7 @@ TEST_F(Monogram, SidesStandBetweenDepthsFiveAndFourFacingTheirNormals)
 
 TEST_F(Monogram, ArchLayersLieAtTheirDepthsInTheirColours)
 {
-    std::vector<RecordedBatch> batches = Batches(Record(RecordedDrawLogoArch));
+    std::vector<RecordedBatch> batches = Batches(Record(RecordedArch));
     ASSERT_EQ(batches.size(), 4u);
     EXPECT_EQ(batches[0].mode, GLenum(GL_POLYGON));
     EXPECT_EQ(batches[1].mode, GLenum(GL_LINE_LOOP));
@@ -149,7 +154,7 @@ TEST_F(Monogram, ArchLayersLieAtTheirDepthsInTheirColours)
 
 TEST_F(Monogram, ArchOutlineClosesAlongTheDiameter)
 {
-    std::vector<RecordedVertex> outline = Batches(Record(RecordedDrawLogoArch)).at(1).vertices;
+    std::vector<RecordedVertex> outline = Batches(Record(RecordedArch)).at(1).vertices;
     ASSERT_EQ(outline.size(), 31u);
     EXPECT_FLOAT_EQ(outline.front().position[0], 7.5f);
     EXPECT_FLOAT_EQ(outline.front().position[1], -2.5f);
@@ -167,7 +172,7 @@ TEST_F(Monogram, BodyIsFifteenWideAndSevenAndAHalfHighAndOneThick)
     std::vector<RecordedBatch> moved = Batches(Record([] {
         RecordedDrawLogoLetters();
         RecordedDrawLogoLetterSides();
-        RecordedDrawLogoArch();
+        RecordedArch();
     }));
     for (const RecordedBatch& batch : moved)
         for (RecordedVertex v : batch.vertices) {

@@ -113,7 +113,7 @@ protected:
         SetPixelFormat(deviceContext, ChoosePixelFormat(deviceContext, &request), &request);
         renderContext = wglCreateContext(deviceContext);
         wglMakeCurrent(deviceContext, renderContext);
-        FillHalfCircleTables();
+        FillHalfCircleTables(sceneStates[0]);
     }
 
     static void TearDownTestSuite()
@@ -137,7 +137,7 @@ protected:
         glTranslatef(0, 0, 1);
         DrawLogoLetters();
         DrawLogoLetterSides();
-        DrawLogoArch();
+        DrawLogoArch(sceneStates[0]);
     }
 
     static Pixels ReadAndKeep(const char* name)
@@ -217,7 +217,7 @@ TEST_F(RealOpenGl, ModelsLeaveMatricesAndEnablesAsTheyFoundThem)
     while (glGetError() != GL_NO_ERROR) {
     }
     void (*const draws[])() = {DrawBottle, DrawBottleLabel, DrawLogoLetters, DrawLogoLetterSides,
-                               DrawLogoArch};
+                               [] { DrawLogoArch(sceneStates[0]); }};
     for (auto draw : draws) {
         StateSnapshot before = StateSnapshot::Take();
         draw();

@@ -8,6 +8,9 @@
 
 namespace {
 
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
+
 float Fraction(int r)
 {
     return static_cast<float>(r % 255) * (1.0f / 255.0f);
@@ -31,7 +34,7 @@ TEST_F(FlyingWord, ForcedStartDrawsItsValuesInOrder)
     srand(seed);
     int q = reference.Next();
     ASSERT_NE(q, 0);
-    TryStartFlyingWord(0);
+    TryStartFlyingWord(sceneState, 0);
     ASSERT_TRUE(sceneState.wordActive);
     EXPECT_EQ(sceneState.wordIndex, reference.Next() % 7);
     signed char g = Sign(reference.Next());
@@ -49,11 +52,11 @@ TEST_F(FlyingWord, ElapsedTimeAtOrAboveTenModuloQStartsNothing)
     int q = reference.Next();
     ASSERT_GT(q, 10);
     srand(seed);
-    TryStartFlyingWord(static_cast<DWORD>(q) * 1000 + 10);
+    TryStartFlyingWord(sceneState, static_cast<DWORD>(q) * 1000 + 10);
     EXPECT_FALSE(sceneState.wordActive);
     EXPECT_EQ(rand(), reference.Next()) << "an idle frame draws one number";
     srand(seed);
-    TryStartFlyingWord(static_cast<DWORD>(q) * 1000 + 9);
+    TryStartFlyingWord(sceneState, static_cast<DWORD>(q) * 1000 + 9);
     EXPECT_TRUE(sceneState.wordActive);
 }
 
@@ -67,7 +70,7 @@ TEST_F(FlyingWord, ARandOfZeroStartsNoFlightAndDoesNotFault)
             break;
     }
     srand(seed);
-    TryStartFlyingWord(3);
+    TryStartFlyingWord(sceneState, 3);
     EXPECT_FALSE(sceneState.wordActive);
 }
 
@@ -76,18 +79,18 @@ TEST_F(FlyingWord, SineOfExactlyPointNineFiveDoesNotEndTheSweep)
     sceneState.wordActive = 1;
     sceneState.wordDirection = -1;
     sceneState.wordSwing = 1.0;
-    AdvanceFlyingWord(0.95f);
+    AdvanceFlyingWord(sceneState, 0.95f);
     EXPECT_TRUE(sceneState.wordActive);
     EXPECT_DOUBLE_EQ(sceneState.wordSwing, 1.02);
-    AdvanceFlyingWord(nextafterf(0.95f, 1.0f));
+    AdvanceFlyingWord(sceneState, nextafterf(0.95f, 1.0f));
     EXPECT_FALSE(sceneState.wordActive);
 
     sceneState.wordActive = 1;
     sceneState.wordDirection = 1;
     sceneState.wordSwing = -1.0;
-    AdvanceFlyingWord(-0.95f);
+    AdvanceFlyingWord(sceneState, -0.95f);
     EXPECT_TRUE(sceneState.wordActive);
-    AdvanceFlyingWord(nextafterf(-0.95f, -1.0f));
+    AdvanceFlyingWord(sceneState, nextafterf(-0.95f, -1.0f));
     EXPECT_FALSE(sceneState.wordActive);
 }
 
@@ -101,7 +104,7 @@ TEST_F(FlyingWord, SweepTakesAboutOneHundredFortyFramesAndDrawsOneSignAtTheEnd)
         srand(seed);
         int frames = 0;
         while (sceneState.wordActive && frames < 1000) {
-            AdvanceFlyingWord(static_cast<float>(sin(sceneState.wordSwing)));
+            AdvanceFlyingWord(sceneState, static_cast<float>(sin(sceneState.wordSwing)));
             ++frames;
         }
         EXPECT_GE(frames, 135);

@@ -11,6 +11,9 @@
 
 namespace {
 
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
+
 TEST(FrameStep, FollowsTheSpeedSetting)
 {
     EXPECT_FLOAT_EQ(FrameStep(0, Logo), 0.2f);

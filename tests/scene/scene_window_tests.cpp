@@ -12,6 +12,9 @@
 
 namespace {
 
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
+
 TEST(SceneKindChoice, OnlyTheExactNamesChooseTheirKinds)
 {
     EXPECT_EQ(SceneKindFromArt("B\xe4rchen"), Bear);
@@ -98,7 +101,7 @@ TEST_F(SceneWindow, NegativeCountShowsTheMemoryMessageAndQuitsWithSix)
     // The loader never gives a count below 0; the table must still refuse one.
     saverSettings.Number = -3;
     StartErrorBoxCloser();
-    CreateObjectTable();
+    CreateObjectTable(sceneState);
     std::vector<std::string> boxes = StopErrorBoxCloser();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Nicht gen\xfcgend Speicher vorhanden!");
@@ -115,7 +118,7 @@ TEST_F(SceneWindow, AMissingBitmapShowsOneMessageAndKeepsItsQuitCode)
     ASSERT_TRUE(window);
     HBITMAP texture = sceneState.textureImage.bitmap;
     StartErrorBoxCloser();
-    LoadTextureImage(9999);
+    LoadTextureImage(sceneState, 9999);
     std::vector<std::string> boxes = StopErrorBoxCloser();
     DeleteObject(texture);
     ASSERT_EQ(boxes.size(), 1u);
@@ -207,7 +210,7 @@ TEST_F(SceneWindow, LightsMaterialAndStateMatchTheKind)
             glEnable(GL_POINT_SMOOTH);
             glLoadIdentity();  // the modelview, as in creation, where the lights are placed
             HBITMAP texture = sceneState.textureImage.bitmap;
-            InitScene();
+            InitScene(sceneState);
             DeleteObject(texture);
         }
 
@@ -314,7 +317,7 @@ TEST_F(SceneWindow, RimShowsOverItsDiscWithSixteenDepthBits)
     sceneState = SceneState{};
     sceneState.kind = Logo;
     saverSettings.Number = 0;
-    InitScene();
+    InitScene(sceneState);
     glViewport(0, 0, side, side);
     auto blueAfterArch = [&](float distance, bool depthTest) {
         SetProjection(side, side);
@@ -324,7 +327,7 @@ TEST_F(SceneWindow, RimShowsOverItsDiscWithSixteenDepthBits)
         glRotatef(25, 1, 0, 0);
         glRotatef(15, 0, 1, 0);
         glTranslatef(0, 0, 4.5f);
-        DrawLogoArch();
+        DrawLogoArch(sceneState);
         std::vector<unsigned char> rgb(size_t(side) * side * 3);
         glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
         int blue = 0;

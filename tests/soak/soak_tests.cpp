@@ -11,6 +11,9 @@
 
 namespace {
 
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
+
 const int kWidth = 320;
 const int kHeight = 240;
 const int kFramesPerThousand = 1000;
