@@ -11,18 +11,24 @@ struct ScreenBox {
     int height;
 };
 
-// One scene record per monitor at most, the primary one's first.
+// A full-screen run makes one window per monitor, the primary one's first, and no
+// more than this many: the scene table has one record for each.
 constexpr int kMostMonitors = 16;
 
-// Where the full-screen window goes and what covers the rest of the virtual
-// screen, in screen coordinates. The scene's window takes the primary screen
-// alone, so that a frame clears and presents one monitor's pixels however many
-// are attached; up to four black bands (above, below, left and right of it)
-// cover every other monitor.
+// A monitor as the system lists it.
+struct MonitorBox {
+    ScreenBox box;
+    bool primary;
+};
+
+// Where the full-screen windows go, in screen coordinates: the saver window over
+// the primary monitor, and one window over each other monitor, so that a frame
+// clears and presents one monitor's pixels in each window, and no window spans
+// monitors of different scales.
 struct FullScreenLayout {
     ScreenBox window;
-    ScreenBox covers[4];
-    int coverCount;
+    ScreenBox others[kMostMonitors - 1];
+    int otherCount;
 };
 
 struct HostState {
@@ -78,13 +84,15 @@ int ShowInfoDialog(HWND owner);
 
 // Saver window
 int RunSaverWindow(HWND parent);
-// The window covers the primary screen; the covers the rest of the virtual
-// screen, none where the system knows no virtual screen (its width or height is 0).
-FullScreenLayout LayOutFullScreen(ScreenBox virtualScreen, ScreenBox primaryScreen);
+// The saver window takes the primary monitor (the primary screen where the system
+// lists no monitors), and every other monitor of a size gets a window of its own, up
+// to kMostMonitors in all.
+FullScreenLayout LayOutFullScreen(ScreenBox primaryScreen, const MonitorBox* monitors, int count);
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Black topmost windows over the layout's covers, owned by the saver window.
-void CoverOtherMonitors(const FullScreenLayout& layout);
-LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Topmost windows over the layout's other monitors, owned by the saver window: each
+// shows a scene of its own when the AllMonitors setting asks for it, else black.
+void OpenMonitorWindows(const FullScreenLayout& layout);
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.
 bool MouseTravelEndsRun(POINT anchor, POINT position);
@@ -95,6 +103,8 @@ void AnchorAtCursor();
 // the run must close, the anchor then moving to the position. A failed reading
 // does nothing; without an anchor, the reading becomes it.
 bool CursorReadingEndsRun(bool read, POINT position);
+// No frame is drawn once a close is granted.
+bool FramesStopped();
 // Posts the quit message with this code unless one has been posted in this run.
 void PostQuitOnce(int code);
 // Shows a failure in a message box without owner, captioned "Fehler", unless a

@@ -15,3 +15,8 @@ void ShowFailure(const char* text)
     if (!hostState.quitPosted)
         MessageBoxA(nullptr, text, "Fehler", MB_OK | MB_ICONERROR);
 }
+
+bool FramesStopped()
+{
+    return hostState.closeAccepted;
+}

@@ -90,6 +90,11 @@ LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (!wParam)
             RequestClose(window);
         break;
+    case WM_DISPLAYCHANGE:
+        // A monitor was added, removed or moved, or a resolution changed: the
+        // run's windows no longer fit the monitors.
+        RequestClose(window);
+        break;
     case WM_SETCURSOR:
         SetCursor(nullptr);
         return 1;

@@ -23,18 +23,45 @@ static WindowShape PreviewShape(HWND parent)
             {0, 0, client.right, client.bottom}};
 }
 
-// Every monitor is covered, so that none of them keeps showing the desktop: the
-// primary one by the scene's window, the others by black windows.
+// More monitors are read than get a window, so that the primary one is found
+// among them wherever the system lists it.
+static const int kMonitorsRead = 64;
+
+struct MonitorList {
+    MonitorBox monitors[kMonitorsRead];
+    int count;
+    BOOL (WINAPI *getInfo)(HMONITOR, LPMONITORINFO);
+};
+
+static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
+{
+    auto* found = reinterpret_cast<MonitorList*>(list);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (found->count < kMonitorsRead && found->getInfo(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        found->monitors[found->count++] = {{r.left, r.top, r.right - r.left, r.bottom - r.top},
+                                           (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+    }
+    return TRUE;
+}
+
+// Every monitor gets a window, so that none of them keeps showing the desktop. The
+// monitor functions came with Windows 98 and 2000; without them the primary screen
+// is the only monitor.
 static FullScreenLayout MeasureFullScreen()
 {
-    ScreenBox virtualScreen = {GetSystemMetrics(SM_XVIRTUALSCREEN),
-                               GetSystemMetrics(SM_YVIRTUALSCREEN),
-                               GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                               GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     // The system keeps the primary screen's top left corner at the origin.
     ScreenBox primaryScreen = {0, 0, GetSystemMetrics(SM_CXSCREEN),
                                GetSystemMetrics(SM_CYSCREEN)};
-    return LayOutFullScreen(virtualScreen, primaryScreen);
+    MonitorList list = {};
+    BOOL (WINAPI *enumerate)(HDC, LPCRECT, MONITORENUMPROC, LPARAM) = nullptr;
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    LookUpFunction(user, "EnumDisplayMonitors", enumerate);
+    LookUpFunction(user, "GetMonitorInfoA", list.getInfo);
+    if (enumerate && list.getInfo)
+        enumerate(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+    return LayOutFullScreen(primaryScreen, list.monitors, list.count);
 }
 
 static WindowShape FullScreenShape(ScreenBox frame)
@@ -107,7 +134,7 @@ int RunSaverWindow(HWND parent)
     int result = -1;
     if (CreateSaverWindow(parent, shape)) {
         if (!parent) {
-            CoverOtherMonitors(layout);
+            OpenMonitorWindows(layout);
             // Shown while it was made, the window normally became the active one
             // then. Bringing it to the front once more would take the foreground
             // back from an application the user has switched to since, and the
@@ -187,7 +214,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SETTEXT:
         return 0;
     case WM_PAINT:
-        if (hostState.closeAccepted)
+        if (FramesStopped())
             return DefWindowProcA(window, message, wParam, lParam);
         HideCursorInFullScreen();
         break;
@@ -207,7 +234,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         break;
     case WM_TIMER:
-        if (hostState.closeAccepted)
+        if (FramesStopped())
             return 0;
         Sleep(0);
         break;

@@ -50,3 +50,4 @@
 #define IDC_KIND_GROUP        1067
 #define IDC_CHOOSE_FONT       1070
 #define IDC_KIND_SATELLITE    1084
+#define IDC_ALL_MONITORS      1085

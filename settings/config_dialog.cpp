@@ -95,6 +95,9 @@ static void StartConfigDialog(HWND dialog)
     SendDlgItemMessageA(dialog, IDC_WORD, EM_REPLACESEL, TRUE,
                         reinterpret_cast<LPARAM>(saverSettings.Text));
 
+    SendDlgItemMessageA(dialog, IDC_ALL_MONITORS, BM_SETCHECK,
+                        saverSettings.AllMonitors ? BST_CHECKED : BST_UNCHECKED, 0);
+
     int kind = KindChoiceForArt(saverSettings.Art);
     SendDlgItemMessageA(dialog, kind, BM_SETCHECK, BST_CHECKED, 0);
     EnableForKind(dialog, kind);
@@ -163,6 +166,7 @@ static bool WriteAllSettings(int speed, int number)
     written &= WriteSetting("Font", saverSettings.Font);
     written &= WriteNumberSetting("Weight", saverSettings.Weight);
     written &= WriteNumberSetting("Italic", saverSettings.Italic);
+    written &= WriteNumberSetting("AllMonitors", saverSettings.AllMonitors);
     return written;
 }
 
@@ -179,6 +183,7 @@ static void SaveSettings(HWND dialog)
     int speed = static_cast<int>(SendDlgItemMessageA(dialog, IDC_SPEED, TBM_GETPOS, 0, 0));
     int number = ReadNumberField(dialog);
     GetDlgItemTextA(dialog, IDC_WORD, saverSettings.Text, kWordReadLength + 1);
+    saverSettings.AllMonitors = IsChecked(dialog, IDC_ALL_MONITORS) ? 1 : 0;
     // The user must learn that the choice was not kept. The box disables this
     // dialog while it is up, so a second "OK" cannot start the save again.
     if (!WriteAllSettings(speed, number))

@@ -73,6 +73,17 @@ static int ReadNumber(const char* key, const char* fallback)
     return ConvertSettingNumber(text);
 }
 
+// Written by the dialog as 0 or 1. Only 0 keeps the scene to the primary monitor:
+// every other text, a missing key included, asks for every monitor. The key is not
+// among the defaults, so that a file the older versions wrote stays as it was.
+static int ReadAllMonitors()
+{
+    char text[kNumberReadLength + 1];
+    GetPrivateProfileStringA(saverSettings.sectionName, "AllMonitors", "1", text, sizeof text,
+                             saverSettings.fileName);
+    return strcmp(text, "0") != 0;
+}
+
 bool LoadSaverSettings()
 {
     // Loaded on every call, so that a changed string table is always honoured.
@@ -99,6 +110,7 @@ bool LoadSaverSettings()
     ReadText("Font", "Arial", saverSettings.Font, kFontReadLength);
     saverSettings.Weight = ReadNumber("Weight", nullptr);
     saverSettings.Italic = ReadNumber("Italic", nullptr);
+    saverSettings.AllMonitors = ReadAllMonitors();
     return true;
 }
 

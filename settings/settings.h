@@ -16,6 +16,7 @@ struct SaverSettings {
     char Font[32];         // a face name of up to 31 characters, as the font chooser gives it
     int Weight;            // a bold flag, not a font weight
     int Italic;
+    int AllMonitors;       // 1: a scene on every monitor; 0: on the primary one, the others black
 };
 
 extern SaverSettings saverSettings;

@@ -271,46 +271,47 @@ TEST(MouseTravel, WithoutAnAnchorTheFirstReadablePositionBecomesIt)
     hostState = HostState{};
 }
 
-// The window, then each cover, as x, y, width, height, for a virtual screen
+// The saver window, then each other monitor's window, as x, y, width, height,
 // around a primary screen of 1280 x 1024.
 using Boxes = std::vector<std::array<int, 4>>;
-static Boxes Layout(ScreenBox virtualScreen)
+static Boxes Layout(const std::vector<MonitorBox>& monitors)
 {
-    FullScreenLayout layout = LayOutFullScreen(virtualScreen, {0, 0, 1280, 1024});
+    FullScreenLayout layout = LayOutFullScreen({0, 0, 1280, 1024}, monitors.data(),
+                                               static_cast<int>(monitors.size()));
     Boxes boxes = {{layout.window.x, layout.window.y, layout.window.width, layout.window.height}};
-    for (int i = 0; i < layout.coverCount; ++i) {
-        const ScreenBox& c = layout.covers[i];
+    for (int i = 0; i < layout.otherCount; ++i) {
+        const ScreenBox& c = layout.others[i];
         boxes.push_back({c.x, c.y, c.width, c.height});
     }
     return boxes;
 }
 
-TEST(ScreenLayout, OneMonitorOrNoVirtualScreenIsCoveredByTheWindowAlone)
+TEST(ScreenLayout, WithoutAListOfMonitorsThePrimaryScreenIsTheOnlyOne)
 {
-    EXPECT_EQ(Layout({0, 0, 1280, 1024}), (Boxes{{0, 0, 1280, 1024}}));
-    EXPECT_EQ(Layout({0, 0, 0, 0}), (Boxes{{0, 0, 1280, 1024}}));
+    EXPECT_EQ(Layout({}), (Boxes{{0, 0, 1280, 1024}}));
+    EXPECT_EQ(Layout({{{0, 0, 1280, 1024}, true}}), (Boxes{{0, 0, 1280, 1024}}));
 }
 
-TEST(ScreenLayout, AMonitorToTheRightIsCoveredBesideThePrimaryWindow)
+// Listed before the primary one, to its left, taller and reaching above it; then one
+// above the primary monitor's right half. A band across the whole virtual screen
+// would cross monitors of different scales.
+TEST(ScreenLayout, EveryOtherMonitorGetsAWindowOfExactlyItsRectangle)
 {
-    EXPECT_EQ(Layout({0, 0, 2304, 1024}), (Boxes{{0, 0, 1280, 1024}, {1280, 0, 1024, 1024}}));
+    EXPECT_EQ(Layout({{{-1920, -96, 1920, 1200}, false}, {{0, 0, 1280, 1024}, true},
+                      {{640, -768, 1024, 768}, false}}),
+              (Boxes{{0, 0, 1280, 1024}, {-1920, -96, 1920, 1200}, {640, -768, 1024, 768}}));
 }
 
-TEST(ScreenLayout, AMonitorToTheLeftIsCoveredBesideThePrimaryWindow)
+TEST(ScreenLayout, EmptyMonitorsAndAnyBeyondSixteenGetNoWindow)
 {
-    EXPECT_EQ(Layout({-1024, 0, 2304, 1024}), (Boxes{{0, 0, 1280, 1024}, {-1024, 0, 1024, 1024}}));
-}
-
-TEST(ScreenLayout, AMonitorAboveIsCoveredAcrossTheTop)
-{
-    EXPECT_EQ(Layout({0, -768, 1280, 1792}), (Boxes{{0, 0, 1280, 1024}, {0, -768, 1280, 768}}));
-}
-
-TEST(ScreenLayout, ATallerMonitorBesideIsCoveredAboveBelowAndBeside)
-{
-    EXPECT_EQ(Layout({-1920, -96, 3200, 1200}),
-              (Boxes{{0, 0, 1280, 1024}, {-1920, -96, 3200, 96}, {-1920, 1024, 3200, 80},
-                     {-1920, 0, 1920, 1024}}));
+    std::vector<MonitorBox> monitors = {
+        {{1280, 0, 0, 768}, false}, {{1280, 0, 1024, 0}, false}, {{0, 0, 1280, 1024}, true}};
+    for (int i = 0; i < 20; ++i)
+        monitors.push_back({{1280 + 1024 * i, 0, 1024, 768}, false});
+    Boxes boxes = Layout(monitors);
+    ASSERT_EQ(boxes.size(), 16u);
+    EXPECT_EQ(boxes[1], (std::array<int, 4>{1280, 0, 1024, 768}));
+    EXPECT_EQ(boxes[15], (std::array<int, 4>{1280 + 1024 * 14, 0, 1024, 768}));
 }
 
 // A mode run inside this process, with the pixel-density declaration recorded. A

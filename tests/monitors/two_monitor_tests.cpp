@@ -39,27 +39,42 @@ static HWND MakeWhiteBackdrop()
     return backdrop;
 }
 
-// One run of the globe scene, photographed once it has drawn for a while.
+static BOOL CALLBACK KeepOtherMonitor(HMONITOR, HDC, LPRECT box, LPARAM other)
+{
+    if (box->left != 0 || box->top != 0)
+        *reinterpret_cast<RECT*>(other) = *box;
+    return TRUE;
+}
+
+static RECT OtherMonitor()
+{
+    RECT other = {};
+    EnumDisplayMonitors(nullptr, nullptr, KeepOtherMonitor, reinterpret_cast<LPARAM>(&other));
+    return other;
+}
+
+// A run with these lines in the settings, photographed once it has drawn for a while.
 class SaverOnTwoMonitors : public testing::Test {
 protected:
-    static void SetUpTestSuite()
+    static void Run(const std::string& lines)
     {
-        WriteWholeFile(ControlIniPath(),
-                       "[Screen Saver.KH_Schoner]\r\nArt=KH-Satellit\r\nSpeed=15\r\nNumber=1\r\n"
-                       "Text=spitze\r\nFont=Arial\r\nWeight=0\r\nItalic=0\r\n");
+        WriteWholeFile(ControlIniPath(), "[Screen Saver.KH_Schoner]\r\n" + lines);
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, "control.ini");
         backdrop = MakeWhiteBackdrop();
         CentreCursor();
         process = StartScr("/s");
         window = WaitForSaverWindow(process);
+        RECT all = VirtualScreen();
+        shotOrigin = {all.left, all.top};
         if (window && KeepsRunning(process, 1500))
-            shot = CaptureScreen(VirtualScreen());
+            shot = CaptureScreen(all);
     }
     static void TearDownTestSuite()
     {
         if (process.hProcess)
             WaitForExit(process, 0);
         DestroyWindow(backdrop);
+        shot = {};
     }
     void SetUp() override
     {
@@ -67,55 +82,121 @@ protected:
         ASSERT_NE(window, nullptr);
         ASSERT_FALSE(shot.pixels.empty());
     }
+    // Lit pixels of the photograph, in screen coordinates.
+    static bool Lit(int x, int y) { return shot.At(x - shotOrigin.x, y - shotOrigin.y) != 0; }
+    // The globe stands in the middle of a monitor's picture, as wide as it is high,
+    // and as large as that monitor's height makes it: a viewport placed or sized
+    // wrongly moves it away from the centre, and a projection of another size or
+    // shape changes its width or height.
+    static void ExpectGlobeInTheMiddleOf(const RECT& monitor)
+    {
+        int centreX = (monitor.left + monitor.right) / 2;
+        int centreY = (monitor.top + monitor.bottom) / 2;
+        int lit = 0;
+        for (int y = centreY - 16; y < centreY + 16; ++y)
+            for (int x = centreX - 16; x < centreX + 16; ++x)
+                lit += Lit(x, y);
+        EXPECT_GT(lit, 32 * 32 / 2);
+        int left = centreX, right = centreX, top = centreY, bottom = centreY;
+        while (left > monitor.left && Lit(left - 1, centreY))
+            --left;
+        while (right < monitor.right - 1 && Lit(right + 1, centreY))
+            ++right;
+        while (top > monitor.top && Lit(centreX, top - 1))
+            --top;
+        while (bottom < monitor.bottom - 1 && Lit(centreX, bottom + 1))
+            ++bottom;
+        // The globe's diameter is 0.157 of the height; it wanders a little off the
+        // centre, so the lines through the centre cut it a little shorter.
+        const double height = monitor.bottom - monitor.top;
+        EXPECT_NEAR((right - left + 1) / height, 0.15, 0.015) << "across";
+        EXPECT_NEAR((bottom - top + 1) / height, 0.15, 0.015) << "down";
+    }
     static HWND backdrop;
     static PROCESS_INFORMATION process;
     static HWND window;
     static ScreenPicture shot;
+    static POINT shotOrigin;
 };
 HWND SaverOnTwoMonitors::backdrop;
 PROCESS_INFORMATION SaverOnTwoMonitors::process;
 HWND SaverOnTwoMonitors::window;
 ScreenPicture SaverOnTwoMonitors::shot;
+POINT SaverOnTwoMonitors::shotOrigin;
+
+class PrimaryMonitorOnly : public SaverOnTwoMonitors {
+protected:
+    static void SetUpTestSuite() { Run("Art=KH-Satellit\r\nAllMonitors=0\r\n"); }
+};
+
+class SceneOnEveryMonitor : public SaverOnTwoMonitors {
+protected:
+    static void SetUpTestSuite() { Run("Art=KH-Satellit\r\n"); }
+};
 
 // The scene's window presents the primary monitor's pixels alone; the other
-// monitor is a topmost window of the saver's, owned by its window.
-TEST_F(SaverOnTwoMonitors, ItsWindowCoversThePrimaryMonitorAndAnOwnedOneTheOther)
+// monitor has a topmost window of the saver's, owned by its window, over exactly
+// that monitor.
+TEST_F(PrimaryMonitorOnly, ItsWindowCoversThePrimaryMonitorAndAnOwnedOneTheOther)
 {
-    RECT frame, primary = PrimaryMonitor();
+    RECT frame, primary = PrimaryMonitor(), other = OtherMonitor();
     GetWindowRect(window, &frame);
     EXPECT_TRUE(EqualRect(&frame, &primary));
-    HWND cover = WindowFromPoint({VirtualScreen().left + 10, 10});
+    HWND cover = WindowFromPoint({other.left + 10, 10});
     EXPECT_EQ(GetWindow(cover, GW_OWNER), window);
     EXPECT_TRUE(GetWindowLongA(cover, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    GetWindowRect(cover, &frame);
+    EXPECT_TRUE(EqualRect(&frame, &other));
 }
 
-TEST_F(SaverOnTwoMonitors, EveryPixelOutsideThePrimaryMonitorIsBlack)
+TEST_F(PrimaryMonitorOnly, EveryPixelOfTheOtherMonitorIsBlack)
 {
-    RECT primary = PrimaryMonitor();
-    RECT all = VirtualScreen();
+    RECT other = OtherMonitor();
     int lit = 0;
     POINT firstLit = {};
-    for (int y = all.top; y < all.bottom; ++y)
-        for (int x = all.left; x < all.right; ++x)
-            if (!PtInRect(&primary, {x, y}) && shot.At(x - all.left, y - all.top) != 0 &&
-                lit++ == 0)
+    for (int y = other.top; y < other.bottom; ++y)
+        for (int x = other.left; x < other.right; ++x)
+            if (Lit(x, y) && lit++ == 0)
                 firstLit = {x, y};
     EXPECT_EQ(lit, 0) << "first at " << firstLit.x << "," << firstLit.y;
 }
 
-// The globe stands in the middle of the picture: a viewport placed or sized
-// wrongly inside the larger window moves it away from the monitor's centre.
-TEST_F(SaverOnTwoMonitors, ThePrimaryMonitorShowsTheGlobeInItsMiddle)
+TEST_F(PrimaryMonitorOnly, ThePrimaryMonitorShowsTheGlobeInItsMiddle)
 {
-    RECT primary = PrimaryMonitor();
-    int centreX = (primary.left + primary.right) / 2;
-    int centreY = (primary.top + primary.bottom) / 2;
-    RECT all = VirtualScreen();
-    int lit = 0;
-    for (int y = centreY - 16; y < centreY + 16; ++y)
-        for (int x = centreX - 16; x < centreX + 16; ++x)
-            lit += shot.At(x - all.left, y - all.top) != 0;
-    EXPECT_GT(lit, 32 * 32 / 2);
+    ExpectGlobeInTheMiddleOf(PrimaryMonitor());
+}
+
+TEST_F(SceneOnEveryMonitor, EachMonitorShowsAGlobeOfItsOwnSizeInItsMiddle)
+{
+    ExpectGlobeInTheMiddleOf(PrimaryMonitor());
+    ExpectGlobeInTheMiddleOf(OtherMonitor());
+}
+
+class LogosOnEveryMonitor : public SaverOnTwoMonitors {
+protected:
+    static void SetUpTestSuite() { Run("Art=KH-Logo\r\nNumber=5\r\n"); }
+};
+
+// Both monitors are 4:3, and the two scenes have drawn as many frames: the same
+// swarm would light the same cells of a grid laid over each monitor's picture.
+TEST_F(LogosOnEveryMonitor, EachMonitorHasASwarmOfItsOwn)
+{
+    RECT monitors[2] = {PrimaryMonitor(), OtherMonitor()};
+    bool cells[2][24][32] = {};
+    for (int m = 0; m < 2; ++m) {
+        const RECT& r = monitors[m];
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                cells[m][(y - r.top) * 24 / (r.bottom - r.top)][(x - r.left) * 32 / (r.right - r.left)] |= Lit(x, y);
+    }
+    int either = 0, different = 0;
+    for (int row = 0; row < 24; ++row)
+        for (int column = 0; column < 32; ++column) {
+            either += cells[0][row][column] || cells[1][row][column];
+            different += cells[0][row][column] != cells[1][row][column];
+        }
+    EXPECT_GT(either, 20);
+    EXPECT_GT(different * 2, either) << different << " of " << either << " cells differ";
 }
 
 // The cursor stands on the other monitor from the start, so no travel ends the

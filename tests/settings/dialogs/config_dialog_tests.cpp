@@ -15,18 +15,21 @@
 namespace {
 
 const char kSection[] = "[Screen Saver.KH_Schoner]\r\n";
-const char* const kKeys[] = {"Art", "Speed", "Number", "Text", "Font", "Weight", "Italic"};
+const char* const kKeys[] = {"Art",  "Speed",  "Number", "Text",
+                             "Font", "Weight", "Italic", "AllMonitors"};
 const char kWriteError[] = "Fehler beim Schreiben der Registry-Eintr\xe4ge";
 
 const ExpectedControl kConfigControls[] = {
-    {IDOK, "Button", "OK", {67, 189, 50, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP},
-    {IDCANCEL, "Button", "Abbrechen", {124, 189, 50, 14}, WS_TABSTOP},
+    {IDOK, "Button", "OK", {67, 205, 50, 14}, BS_DEFPUSHBUTTON | WS_TABSTOP},
+    {IDCANCEL, "Button", "Abbrechen", {124, 205, 50, 14}, WS_TABSTOP},
     {IDC_SPEED_GROUP, "Button", "&Geschwindigkeit", {26, 121, 126, 64}, BS_GROUPBOX | WS_GROUP},
     {0xFFFF, "Static", "langsam", {33, 141, 30, 12}, 0},
     {0xFFFF, "Static", "schnell", {119, 140, 26, 13}, SS_RIGHT},
     {0xFFFF, "Static", nullptr, {69, 136, 42, 20}, SS_BITMAP | SS_SUNKEN, KeepsPlace},
     {IDC_SPEED, "msctls_trackbar32", nullptr, {39, 161, 100, 21},
      TBS_AUTOTICKS | WS_TABSTOP | WS_GROUP},
+    {IDC_ALL_MONITORS, "Button", "Szene auf allen Bildschirmen", {26, 189, 126, 10},
+     BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP},
     {0xFFFF, "Button", "An&zahl", {96, 26, 55, 39}, BS_GROUPBOX | WS_GROUP},
     {IDC_NUMBER, "Edit", nullptr, {109, 40, 30, 12}, ES_NUMBER | ES_CENTER | WS_TABSTOP, KeepsPlace},
     {IDC_NUMBER_ARROWS, "msctls_updown32", nullptr, {138, 39, 10, 14},
@@ -268,6 +271,7 @@ TEST_F(ConfigurationDialog, BearChoiceSpeed99AndATooLargeNumberAreShownAndSavedI
     EXPECT_EQ(SendMessageA(Control(IDC_SPEED), TBM_GETPOS, 0, 0), 30);
     EXPECT_EQ(Number(), "5");
     EXPECT_EQ(WindowText(Control(IDC_WORD)), "spitze");
+    EXPECT_TRUE(Checked(IDC_ALL_MONITORS)) << "every monitor, where the key is missing";
 
     ClearField(IDC_NUMBER);
     TypeText("25");
@@ -283,6 +287,7 @@ TEST_F(ConfigurationDialog, BearChoiceSpeed99AndATooLargeNumberAreShownAndSavedI
     EXPECT_EQ(StoredValue(file, "Font"), "Arial");
     EXPECT_EQ(StoredValue(file, "Weight"), "0");
     EXPECT_EQ(StoredValue(file, "Italic"), "0");
+    EXPECT_EQ(StoredValue(file, "AllMonitors"), "1");
     // Art and Speed were in the file already; the others follow in the order written.
     size_t previous = 0;
     for (const char* key : kKeys) {
@@ -295,8 +300,10 @@ TEST_F(ConfigurationDialog, BearChoiceSpeed99AndATooLargeNumberAreShownAndSavedI
 
 TEST_F(ConfigurationDialog, SentenceChoiceSelectsTheWordAndLogoStillSavesWordAndNumber)
 {
-    Store("Art=Text\r\nSpeed=3\r\nNumber=7\r\nText=spitze\r\nFont=Arial\r\nWeight=0\r\nItalic=0\r\n");
+    Store("Art=Text\r\nSpeed=3\r\nNumber=7\r\nText=spitze\r\nFont=Arial\r\nWeight=0\r\nItalic=0\r\n"
+          "AllMonitors=0\r\n");
     Open();
+    EXPECT_FALSE(Checked(IDC_ALL_MONITORS));
     HWND word = Control(IDC_WORD);
     EXPECT_TRUE(Checked(IDC_KIND_SENTENCE));
     EXPECT_FALSE(Checked(IDC_KIND_LOGO));
@@ -328,14 +335,17 @@ TEST_F(ConfigurationDialog, SentenceChoiceSelectsTheWordAndLogoStillSavesWordAnd
     EXPECT_EQ(StoredValue(file, "Text"), percentWord);
     EXPECT_EQ(StoredValue(file, "Number"), "5");
     EXPECT_EQ(StoredValue(file, "Speed"), "3");
+    EXPECT_EQ(StoredValue(file, "AllMonitors"), "0");
 }
 
 TEST_F(ConfigurationDialog, UnknownKindChoosesTheSentenceArrowsWrapAndAnEmptyNumberSavesFive)
 {
-    Store("Art=kh-logo\r\nNumber=20\r\n");
+    Store("Art=kh-logo\r\nNumber=20\r\nAllMonitors=nein\r\n");
     Open();
     EXPECT_TRUE(Checked(IDC_KIND_SENTENCE));
     EXPECT_TRUE(WaitUntil([&] { return FocusOf(config) == Control(IDC_WORD); }));
+    EXPECT_TRUE(Checked(IDC_ALL_MONITORS)) << "any text but 0 asks for every monitor";
+    Click(Control(IDC_ALL_MONITORS));
     EXPECT_EQ(Number(), "20");
 
     Click(Control(IDC_KIND_BEAR));
@@ -361,6 +371,7 @@ TEST_F(ConfigurationDialog, UnknownKindChoosesTheSentenceArrowsWrapAndAnEmptyNum
     std::string file = Stored();
     EXPECT_EQ(StoredValue(file, "Number"), "5");
     EXPECT_EQ(StoredValue(file, "Art"), "B\xe4rchen");
+    EXPECT_EQ(StoredValue(file, "AllMonitors"), "0");
 }
 
 TEST_F(ConfigurationDialog, FontChooserHasItsOwnTemplateOutlineFacesOnlyAndOkSavesTheChoice)
@@ -452,6 +463,7 @@ TEST_F(ConfigurationDialog, FontChooserStartsFromTheLastChoiceAndCancelLeavesThe
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(chooser); }));
 
     BringToFront(config);
+    Click(Control(IDC_ALL_MONITORS));
     CloseWith(IDCANCEL);
     EXPECT_EQ(Stored(), before);
 }

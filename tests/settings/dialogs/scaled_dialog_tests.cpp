@@ -30,7 +30,7 @@ const char kResolutionValue[] = "LogPixels";
 
 // Template sizes in dialog units: about, configuration, font chooser.
 const SIZE kAboutUnits = {256, 103};
-const SIZE kConfigUnits = {182, 210};
+const SIZE kConfigUnits = {182, 226};
 const SIZE kChooserUnits = {195, 167};
 
 // A memory device context that measures text in one font: the dialog

@@ -1,0 +1,79 @@
+// The windows over the monitors beside the primary one. Each shows a scene of its
+// own, drawn on the saver window's timer, or stays black when the AllMonitors
+// setting is off or its scene cannot be made. Owned by the saver window, they stay
+// above it and go with it; they never take the activation, and they hand the saver
+// window every input, which ends the run through its own close request and
+// password gate.
+#include "host/host.h"
+
+#include "scene/scene.h"
+#include "settings/settings.h"
+
+static const char monitorClassName[] = "KranichhofMonitorClass";
+
+static LRESULT HandToSaver(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(hostState.mainWindow, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        if (!saverSettings.AllMonitors)
+            return 0;
+        break;
+    case WM_PAINT:
+        if (FramesStopped())
+            return DefWindowProcA(window, message, wParam, lParam);
+        break;
+    case WM_MOUSEACTIVATE:
+        // The saver window keeps the activation, and with it the keyboard: a click
+        // here must not look like the saver's window losing it. These windows never
+        // have the keyboard focus, so no key reaches them to be handed on.
+        return MA_NOACTIVATE;
+    case WM_SETCURSOR:
+        // The saver hides the cursor as over its own window.
+        return HandToSaver(message, reinterpret_cast<WPARAM>(hostState.mainWindow), lParam);
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_SYSCOMMAND:
+        return HandToSaver(message, wParam, lParam);
+    case WM_CLOSE:
+        // These windows close only with the run, whose close request may be refused.
+        PostMessageA(hostState.mainWindow, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    // The scene takes its creation, size, paint and destruction; a window without
+    // a scene passes them through to the system, which paints it black.
+    switch (message) {
+    case WM_CREATE: case WM_SIZE: case WM_PAINT: case WM_DESTROY:
+        return SceneWindowProc(window, message, wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void OpenMonitorWindows(const FullScreenLayout& layout)
+{
+    if (layout.otherCount == 0)
+        return;
+    WNDCLASSA monitorClass = {};
+    // Each window keeps its own device context, for the pixel format of its scene.
+    monitorClass.style = CS_OWNDC;
+    monitorClass.lpfnWndProc = MonitorWindowProc;
+    monitorClass.hInstance = hostState.instance;
+    monitorClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    monitorClass.lpszClassName = monitorClassName;
+    // Fails harmlessly where an earlier run in the same process registered it.
+    RegisterClassA(&monitorClass);
+    for (int i = 0; i < layout.otherCount; ++i) {
+        const ScreenBox& box = layout.others[i];
+        HWND window = CreateWindowExA(WS_EX_TOPMOST, monitorClassName, "",
+                                      WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.x, box.y,
+                                      box.width, box.height, hostState.mainWindow, nullptr,
+                                      hostState.instance, nullptr);
+        // Shown without taking the activation from the saver window.
+        if (window)
+            ShowWindow(window, SW_SHOWNA);
+    }
+}
