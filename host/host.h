@@ -44,6 +44,7 @@ struct HostState {
     bool isPreview;               // set before a preview child is made; never cleared
     bool closeAccepted;           // a close was granted; never cleared
     bool promptActive;            // the password prompt is up
+    bool becameForeground;        // the saver window was the foreground window when activated
     POINT anchorPoint;            // where mouse travel is measured from
     bool anchorKnown;             // false until a cursor position could be read
 

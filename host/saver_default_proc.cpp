@@ -87,8 +87,12 @@ LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
             SetCursor(nullptr);
         break;
     case WM_ACTIVATEAPP:
+        // Shown in front, the run never needs to take the foreground itself,
+        // which could take back a switch the user has made since.
         if (!wParam)
             RequestClose(window);
+        else if (GetForegroundWindow() == window)
+            hostState.becameForeground = true;
         break;
     case WM_DISPLAYCHANGE:
         // A monitor was added, removed or moved, or a resolution changed: the

@@ -99,6 +99,19 @@ static bool CreateSaverWindow(HWND parent, const WindowShape& shape)
     return hostState.mainWindow != nullptr;
 }
 
+// Shown while it was made, the window was activated then, and where the system let
+// the saver have the foreground it became the foreground window. Only where it did
+// not (the foreground lock of Windows 98 and 2000 on may leave another application
+// in front, the saver window merely the active one of its own thread) is it brought
+// to the front now. Taking the foreground back from an application the user has
+// switched to since would lose that switch, which must end the run.
+static void BringToFront()
+{
+    HWND window = hostState.mainWindow;
+    if (!hostState.becameForeground && GetForegroundWindow() != window)
+        SetForegroundWindow(window);
+}
+
 static int RunMessageLoop()
 {
     MSG message = {};
@@ -135,12 +148,7 @@ int RunSaverWindow(HWND parent)
     if (CreateSaverWindow(parent, shape)) {
         if (!parent) {
             OpenMonitorWindows(layout);
-            // Shown while it was made, the window normally became the active one
-            // then. Bringing it to the front once more would take the foreground
-            // back from an application the user has switched to since, and the
-            // switch, which must end the run, would be lost.
-            if (GetActiveWindow() != hostState.mainWindow)
-                SetForegroundWindow(hostState.mainWindow);
+            BringToFront();
         }
         result = RunMessageLoop();
     }
