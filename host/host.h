@@ -45,6 +45,8 @@ struct HostState {
     bool closeAccepted;           // a close was granted; never cleared
     bool promptActive;            // the password prompt is up
     bool becameForeground;        // the saver window was the foreground window when activated
+    bool displayOff;              // the system has switched the display off: no frames
+    HANDLE displayNotice;         // the registration for the display's state; null: none
     POINT anchorPoint;            // where mouse travel is measured from
     bool anchorKnown;             // false until a cursor position could be read
 
@@ -104,7 +106,7 @@ void AnchorAtCursor();
 // the run must close, the anchor then moving to the position. A failed reading
 // does nothing; without an anchor, the reading becomes it.
 bool CursorReadingEndsRun(bool read, POINT position);
-// No frame is drawn once a close is granted.
+// No frame is drawn once a close is granted, nor while the display is off.
 bool FramesStopped();
 // Posts the quit message with this code unless one has been posted in this run.
 void PostQuitOnce(int code);
@@ -112,6 +114,16 @@ void PostQuitOnce(int code);
 // quit has been posted in this run: a box that finds it pending closes at once,
 // and the first failure's message stands.
 void ShowFailure(const char* text);
+
+// The display's power state (Windows Vista and later). A full-screen run asks the
+// system to tell its saver window when the display goes off and on again; the
+// preview never does.
+enum DisplayState { DisplayUnknown, DisplayOff, DisplayOn };
+// What a power-setting notice says of the display: a notice of another setting, or
+// of an unexpected size, says nothing. Dimmed counts as on.
+DisplayState ReadDisplayState(const POWERBROADCAST_SETTING* setting);
+void WatchDisplayState(HWND window);
+void StopWatchingDisplayState();
 
 // Password (Windows 95/98/ME only)
 void LoadPasswordVerifier();

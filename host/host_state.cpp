@@ -18,5 +18,5 @@ void ShowFailure(const char* text)
 
 bool FramesStopped()
 {
-    return hostState.closeAccepted;
+    return hostState.closeAccepted || hostState.displayOff;
 }

@@ -149,8 +149,11 @@ int RunSaverWindow(HWND parent)
         if (!parent) {
             OpenMonitorWindows(layout);
             BringToFront();
+            WatchDisplayState(hostState.mainWindow);
         }
         result = RunMessageLoop();
+        if (!parent)
+            StopWatchingDisplayState();
     }
     UnloadPasswordVerifier();
     return result;
@@ -203,6 +206,25 @@ static void ForwardToPreviewParent(HWND window, UINT message, LPARAM lParam)
         PostMessageA(parent, message, parentHandle, lParam);
 }
 
+// While the display is off nothing is drawn, and the timer that asks for frames
+// stops, so that the process sleeps. The clock moves by frames, so the animation
+// goes on where it stopped.
+static void FollowDisplayState(HWND window, const POWERBROADCAST_SETTING* setting)
+{
+    switch (ReadDisplayState(setting)) {
+    case DisplayOff:
+        hostState.displayOff = true;
+        StopSceneTimer(window);
+        break;
+    case DisplayOn:
+        hostState.displayOff = false;
+        StartSceneTimer(window);
+        break;
+    case DisplayUnknown:
+        break;
+    }
+}
+
 // Switching tasks or starting another saver must not interrupt a full-screen run.
 static bool IsBlockedSystemCommand(WPARAM command)
 {
@@ -245,6 +267,12 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (FramesStopped())
             return 0;
         Sleep(0);
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_POWERSETTINGCHANGE && !hostState.isPreview && !hostState.closeAccepted) {
+            FollowDisplayState(window, reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+            return TRUE;
+        }
         break;
     }
     return SceneWindowProc(window, message, wParam, lParam);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/display_notice.h"
 #include "scene/scene.h"
 #include "tests/host/saver_driver.h"
 #include "tests/scene/scene_harness.h"
@@ -360,6 +361,27 @@ TEST(DpiAwareness, IsNotDeclaredForTheDialogsThePreviewOrAnInvalidCommand)
         EXPECT_EQ(dpiDeclarations, 0) << arguments;
     }
     DestroyWindow(parent);
+}
+
+// Frames drawn while this thread handles the run's messages for a while.
+static double ClockAfterPumping(DWORD ms)
+{
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(5))
+        PumpMessages();
+    return sceneState.clock;
+}
+
+TEST(DisplayState, NoFrameIsDrawnWhileTheDisplayIsOffAndTheAnimationGoesOnAfter)
+{
+    HWND window = RunModeInProcess("/s");
+    double before = sceneState.clock;
+    ASSERT_LT(ClockAfterPumping(300), before);
+    ASSERT_TRUE(SendDisplayState(window, false));
+    double off = ClockAfterPumping(100);
+    EXPECT_EQ(ClockAfterPumping(1000), off);
+    ASSERT_TRUE(SendDisplayState(window, true));
+    EXPECT_LT(ClockAfterPumping(300), off);
+    EndModeInProcess(window);
 }
 
 // The full-screen run takes the settings of the scene window made before it, and
