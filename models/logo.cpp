@@ -11,10 +11,6 @@ static const float kYellow[3] = {1.0f, 1.0f, 0.0f};
 static const float kBlue[3] = {0.0f, 0.0f, 1.0f};
 static const float kWhite[3] = {1.0f, 1.0f, 1.0f};
 
-// The arch is drawn twice over the same points: filled, then its outline.
-static const GLenum kArchPassModes[2] = {GL_POLYGON, GL_LINE_LOOP};
-static const float* const kArchPassColours[2] = {kYellow, kBlue};
-
 static const float kArchRadius = 7.5f;
 static const float kArchInnerRadius = kArchRadius - 0.5f;
 static const float kArchCentreY = -2.5f;
@@ -114,11 +110,17 @@ void DrawLogoArch(const SceneState& scene)
     const float* sines = scene.halfCircleSin;
     const float* cosines = scene.halfCircleCos;
 
-    // The rim shares the disc's points and plane. A line's depths there are not
-    // the polygon's own; the set-up pushes every filled polygon back by a little
-    // more than that difference, so the rim wins over the disc from either side.
-    for (int pass = 0; pass < 2; ++pass)
-        SendHalfDisc(kArchPassModes[pass], kArchPassColours[pass], sines, cosines);
+    // The arch is drawn twice over the same points: filled, then its outline, the
+    // rim. The rim shares the disc's points and plane, and a line's depths there
+    // are not the polygon's own. So the arch's filled layers are pushed back by a
+    // little more than that difference (the set-up's offset), which a line is not:
+    // the rim wins over the disc from either side at any depth resolution, and the
+    // fields, pushed back alike, stay over the disc. Nothing else is offset: the
+    // rim's straight edge also lies in the plane of the glyphs' bottom wall, and
+    // the glyph faces lie only 0.5 in front of the rim.
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    SendHalfDisc(GL_POLYGON, kYellow, sines, cosines);
+    SendHalfDisc(GL_LINE_LOOP, kBlue, sines, cosines);
 
     // The quarter field leaves a yellow band of 0.5 along the curve.
     glBegin(GL_POLYGON);
@@ -134,7 +136,8 @@ void DrawLogoArch(const SceneState& scene)
     glNormal3f(0.0f, 0.0f, 1.0f);
     glColor3fv(kWhite);
     SendField(kLeftGlyphField, kArchPlane + kFieldOffset);
-    glColor3fv(kArchPassColours[0]);
+    glColor3fv(kYellow);
     SendField(kBowlField, kArchPlane + kBowlFieldOffset);
     glEnd();
+    glDisable(GL_POLYGON_OFFSET_FILL);
 }

@@ -193,14 +193,10 @@ static void SetFixedState()
     glEnable(GL_LIGHT2);
     glEnable(GL_LIGHTING);
     glEnable(GL_COLOR_MATERIAL);
-    // A line in a polygon's plane does not get the polygon's own depths, so the
-    // monogram's rim would lose the depth test against its disc. Every filled
-    // polygon is pushed back by its depth change across a pixel and one step of
-    // the depth buffer: the rim then wins at any depth resolution, parallel
-    // layers keep their order, and where polygons cross, the seam moves by a
-    // pixel at most. Set once here, as state changed per logo is costly.
+    // How far the monogram's arch is pushed back behind its rim, which lies in
+    // the half-disc's plane: its depth change across a pixel and one step of the
+    // depth buffer. The arch switches the offset on for itself alone.
     glPolygonOffset(1.0f, 1.0f);
-    glEnable(GL_POLYGON_OFFSET_FILL);
     glShadeModel(GL_SMOOTH);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
     glHint(GL_POLYGON_SMOOTH_HINT, GL_FASTEST);

@@ -29,7 +29,10 @@ void RecordGlTexCoord2fv(const GLfloat* st) { Add("glTexCoord2fv", 0, 0, st[0], 
 void RecordGlColor3fv(const GLfloat* rgb) { Add("glColor3fv", 0, 0, rgb[0], rgb[1], rgb[2], rgb); }
 void RecordGlNewList(GLuint list, GLenum mode) { Add("glNewList", mode, list, 0, 0, 0, nullptr); }
 void RecordGlEndList() { Add("glEndList", 0, 0, 0, 0, 0, nullptr); }
-void RecordOtherGlCall(const char* name) { Add(name, 0, 0, 0, 0, 0, nullptr); }
+void RecordOtherGlCall(const char* name, GLenum capability)
+{
+    Add(name, capability, 0, 0, 0, 0, nullptr);
+}
 
 std::vector<GlCall> Record(const std::function<void()>& draw)
 {

@@ -13,7 +13,7 @@
 
 struct GlCall {
     std::string name;
-    GLenum mode;           // glBegin, glNewList
+    GLenum mode;           // glBegin, glNewList; the capability of glEnable and glDisable
     GLuint list;           // glNewList
     float values[3];       // glNormal3f, glVertex3f; glTexCoord2fv and glColor3fv copied
     const float* address;  // glTexCoord2fv, glColor3fv

@@ -63,6 +63,11 @@ TEST_F(Monogram, SendsItsPiecesInAFixedNumberOfCalls)
     std::vector<GlCall> letters = Record(RecordedDrawLogoLetters);
     std::vector<GlCall> sides = Record(RecordedDrawLogoLetterSides);
     std::vector<GlCall> arch = Record(RecordedArch);
+    // The polygon offset is on for the arch alone, and off again after it.
+    ASSERT_EQ(arch.size(), 106u);
+    EXPECT_TRUE(arch.front().name == "glEnable" && arch.front().mode == GL_POLYGON_OFFSET_FILL);
+    EXPECT_TRUE(arch.back().name == "glDisable" && arch.back().mode == GL_POLYGON_OFFSET_FILL);
+    arch = std::vector<GlCall>(arch.begin() + 1, arch.end() - 1);
     EXPECT_TRUE(OnlyBalancedDrawing(letters));
     EXPECT_TRUE(OnlyBalancedDrawing(sides));
     EXPECT_TRUE(OnlyBalancedDrawing(arch));

@@ -13,8 +13,9 @@ void RecordGlTexCoord2fv(const GLfloat* st);
 void RecordGlColor3fv(const GLfloat* rgb);
 void RecordGlNewList(GLuint list, GLenum mode);
 void RecordGlEndList();
-// Anything else that would change matrices, enables or other lasting state.
-void RecordOtherGlCall(const char* name);
+// Anything else that would change matrices, enables or other lasting state; an
+// enable's capability is kept as the call's mode.
+void RecordOtherGlCall(const char* name, GLenum capability = 0);
 
 #define glBegin RecordGlBegin
 #define glEnd RecordGlEnd
@@ -25,8 +26,8 @@ void RecordOtherGlCall(const char* name);
 #define glNewList RecordGlNewList
 #define glEndList RecordGlEndList
 
-#define glEnable(...) RecordOtherGlCall("glEnable")
-#define glDisable(...) RecordOtherGlCall("glDisable")
+#define glEnable(capability) RecordOtherGlCall("glEnable", capability)
+#define glDisable(capability) RecordOtherGlCall("glDisable", capability)
 #define glPushMatrix(...) RecordOtherGlCall("glPushMatrix")
 #define glPopMatrix(...) RecordOtherGlCall("glPopMatrix")
 #define glLoadIdentity(...) RecordOtherGlCall("glLoadIdentity")
