@@ -3,6 +3,7 @@
 //   kh_bench table FRAMES          one row per kind and Number
 //   kh_bench run ART NUMBER SECONDS  draws unpaced for a wall time, prints nothing
 //   kh_bench monitors              the monitors as Wine reports them
+//   kh_bench display off|on        tells the running full-screen saver the display's state
 #include <windows.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/display_notice.h"
 #include "bench/gl_counter.h"
 #include "bench/scene_window.h"
 
@@ -146,6 +148,12 @@ static int PrintMonitors()
     return 0;
 }
 
+static int TellDisplayState(const char* state)
+{
+    HWND saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+    return saver && SendDisplayState(saver, strcmp(state, "on") == 0) ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
     StartCountingGlCalls();
@@ -155,7 +163,9 @@ int main(int argc, char** argv)
         return RunFor(argv[2], atoi(argv[3]), std::max(1, atoi(argv[4])));
     if (argc == 2 && strcmp(argv[1], "monitors") == 0)
         return PrintMonitors();
-    fprintf(stderr,
-            "usage: kh_bench table FRAMES | kh_bench run ART NUMBER SECONDS | kh_bench monitors\n");
+    if (argc == 3 && strcmp(argv[1], "display") == 0)
+        return TellDisplayState(argv[2]);
+    fprintf(stderr, "usage: kh_bench table FRAMES | kh_bench run ART NUMBER SECONDS | "
+                    "kh_bench monitors | kh_bench display off|on\n");
     return 2;
 }

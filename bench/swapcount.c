@@ -2,7 +2,9 @@
  *   LD_PRELOAD=swapcount.so SWAPCOUNT_FILE=/path program ...
  * After every glXSwapBuffers or eglSwapBuffers (xscreensaver's hacks present
  * through EGL) the file holds "<count> <first-swap-ns>", the second
- * from CLOCK_REALTIME. Programs that take glXSwapBuffers from libGL by dlsym or
+ * from CLOCK_REALTIME. Only the first drawable's (or surface's) swaps count: a
+ * program that draws in several windows, one frame in each per step, is counted
+ * in steps. Programs that take glXSwapBuffers from libGL by dlsym or
  * glXGetProcAddress (Wine's X11 driver does) get the counting one as well. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -24,6 +26,8 @@ static LookupFunction realDlsym;
 static ProcAddressFunction realGetProcAddress;
 static ProcAddressFunction realGetProcAddressArb;
 static unsigned long long swapCount;
+static unsigned long firstDrawable;
+static void *firstSurface;
 static long long firstSwapNs;
 static int countFile = -1;
 
@@ -62,6 +66,10 @@ void glXSwapBuffers(void *display, unsigned long drawable)
         realSwap = (SwapFunction)RealDlsym()(RTLD_NEXT, "glXSwapBuffers");
     if (realSwap)
         realSwap(display, drawable);
+    if (!firstDrawable)
+        firstDrawable = drawable;
+    if (drawable != firstDrawable)
+        return;
     ++swapCount;
     Record();
 }
@@ -73,6 +81,10 @@ unsigned int eglSwapBuffers(void *display, void *surface)
         realEglSwap = (EglSwapFunction)RealDlsym()(RTLD_NEXT, "eglSwapBuffers");
     if (realEglSwap)
         presented = realEglSwap(display, surface);
+    if (!firstSurface)
+        firstSurface = surface;
+    if (surface != firstSurface)
+        return presented;
     ++swapCount;
     Record();
     return presented;

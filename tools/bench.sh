@@ -3,12 +3,14 @@
 # private Xvfb, the frame costs of every kind and the saver beside its closest peers
 # from xscreensaver (glplanet beside the satellite, gltext beside the sentence), at
 # each program's own pacing and as fast as each can go; then, on the two-monitor
-# harness (Xorg's dummy driver, root only), full-screen runs of every kind on one
-# monitor and on two. Stops the harnesses it started.
+# harness (Xorg's dummy driver, root only), full-screen runs of every kind on each
+# monitor alone and on both, with a scene on every monitor and on the primary one
+# only, and the saver's CPU while the display is off. Stops the harnesses it started.
 #   tools/bench.sh [--monitors] [--against REV]
 #     --monitors     only the rows on the two-monitor harness
 #     --against REV  then this working tree beside revision REV, full-screen on two
-#                    monitors (may be given more than once)
+#                    monitors with the scene on the primary one only, as REV draws
+#                    it (may be given more than once)
 # Rows of several runs are interleaved over rounds, so that the machine's noise
 # falls on both sides, and show the median and the range of the rounds.
 # Environment: BENCH_BUILD, BENCH_FRAMES, BENCH_SECONDS (peer rows), BENCH_ROUNDS,
@@ -121,10 +123,10 @@ sample() {
 }
 
 # saver_settings ART [PREFIX]: the kind of the next run, with 5 logos or bottles
-# unless `number` says otherwise.
+# unless `number` says otherwise, on every monitor unless `all_monitors` says 0.
 saver_settings() {
-  printf '[Screen Saver.KH_Schoner]\r\nArt=%s\r\nNumber=%s\r\n' "$1" "${number:-5}" \
-    >"${2:-$build/wineprefix}/drive_c/windows/control.ini"
+  printf '[Screen Saver.KH_Schoner]\r\nArt=%s\r\nNumber=%s\r\nAllMonitors=%s\r\n' "$1" \
+    "${number:-5}" "${all_monitors:-1}" >"${2:-$build/wineprefix}/drive_c/windows/control.ini"
 }
 
 peer_rows() {
@@ -190,23 +192,25 @@ from the launch of the process (Wine's start included) to its first presented fr
 NOTE
 }
 
-# The full-screen runs: every kind, 20 logos or bottles.
-kinds=(Logo Bear Satellite Sentence)
-arts=(KH-Logo $'B\xe4rchen' KH-Satellit Text)
+# The full-screen runs: every kind; the logos 5 and 20, the bottles 20.
+kinds=(Logo5 Logo20 Bear20 Satellite Sentence)
+arts=(KH-Logo KH-Logo $'B\xe4rchen' KH-Satellit Text)
+numbers=(5 20 20 5 5)
 two_monitors=("$root/tools/harness_two_monitors.sh")
 two_prefix=$build/wineprefix-two
 
-# lay_out_monitors 1|2: the dummy driver's outputs as the primary monitor alone or as
-# the harness's two, then a fresh wineserver for the prefix: Wine reads the monitors
-# once per wineserver.
+# lay_out_monitors small|large|both: the dummy driver's outputs as the primary
+# monitor alone (640 x 480), as one monitor of the other one's size (800 x 600), or
+# as the harness's two; then a fresh wineserver for the prefix: Wine reads the
+# monitors once per wineserver.
 lay_out_monitors() {
   local DISPLAY=":$(cat "$build/harness-two/display")"; export DISPLAY
-  if [ "$1" = 1 ]; then
-    xrandr --output DUMMY1 --off && xrandr --fb 640x480
-  else
-    xrandr --fb 1440x600 --output DUMMY0 --mode 640x480 --pos 800x0 --primary \
-      --output DUMMY1 --mode 800x600 --pos 0x0 && xrandr >/dev/null
-  fi || { echo "xrandr could not lay out $1 monitor(s)" >&2; exit 1; }
+  case $1 in
+    small) xrandr --output DUMMY1 --off && xrandr --fb 640x480 --output DUMMY0 --mode 640x480 --pos 0x0 ;;
+    large) xrandr --output DUMMY1 --off && xrandr --fb 800x600 --output DUMMY0 --mode 800x600 --pos 0x0 ;;
+    both) xrandr --fb 1440x600 --output DUMMY0 --mode 640x480 --pos 800x0 --primary \
+      --output DUMMY1 --mode 800x600 --pos 0x0 && xrandr >/dev/null ;;
+  esac || { echo "xrandr could not lay out the monitors ($1)" >&2; exit 1; }
   WINEPREFIX=$two_prefix wineserver -k 2>/dev/null; WINEPREFIX=$two_prefix wineserver -w
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
 }
@@ -246,50 +250,118 @@ summarize() {
     }' "$3"
 }
 
+# monitor_summary FILE: per kind, the rounds' median and range (min..max) of CPU ms
+# per frame and the median frames/s on each layout, and the two ratios of medians
+# that say what the other monitor costs. FILE holds "layout kind fps cpu".
+monitor_summary() {
+  awk '
+    function sort(v, n,   i, j, x) {
+      for (i = 2; i <= n; ++i) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; --j) v[j + 1] = v[j]; v[j + 1] = x }
+    }
+    function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
+    function cell(l, k,   n, i, c, f) {
+      n = count[l, k]
+      for (i = 1; i <= n; ++i) { c[i] = cpu[l, k, i]; f[i] = fps[l, k, i] }
+      sort(c, n); sort(f, n); med[l] = median(c, n)
+      return sprintf("%5.2f (%5.2f..%5.2f) %5.1f", med[l], c[1], c[n], median(f, n))
+    }
+    { i = ++count[$1, $2]; fps[$1, $2, i] = $3; cpu[$1, $2, i] = $4; if (!seen[$2]++) kind[++kinds] = $2 }
+    END {
+      printf "| kind      | A: 640 x 480 alone       | B: 800 x 600 alone       | P: both, primary only    | E: both, every monitor   | P / A | E / (A + B) |\n"
+      printf "|-----------|--------------------------|--------------------------|--------------------------|--------------------------|-------|-------------|\n"
+      for (i = 1; i <= kinds; ++i) {
+        k = kind[i]; a = cell("small", k); b = cell("large", k); p = cell("primary", k); e = cell("every", k)
+        printf "| %-9s | %s | %s | %s | %s | %5.2f | %11.2f |\n", k, a, b, p, e,
+          (med["small"] > 0 ? med["primary"] / med["small"] : 0),
+          (med["small"] + med["large"] > 0 ? med["every"] / (med["small"] + med["large"]) : 0)
+      }
+    }' "$1"
+}
+
 monitor_rows() {
-  local samples round order m k
+  local samples round order layout k
   samples=$(mktemp)
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
   echo "Full-screen runs (KH_Schoner.scr /s, its own pacing) on the two-monitor harness,"
-  echo "one monitor against two, $rounds rounds of $run_seconds s each (after $warmup s to settle):"
+  echo "each monitor alone and both, $rounds rounds of $run_seconds s each (after $warmup s to settle):"
   for round in $(seq "$rounds"); do
     # Alternating the order keeps a drift of the machine's load off one side.
-    order="1 2"; [ $((round % 2)) = 0 ] && order="2 1"
-    for m in $order; do
-      lay_out_monitors $m
-      [ "$round" = 1 ] && echo "  $m: $("${two_monitors[@]}" run "$build" win64 \
+    order="small large both"; [ $((round % 2)) = 0 ] && order="both large small"
+    for layout in $order; do
+      lay_out_monitors $layout
+      [ "$round" = 1 ] && echo "  $layout: $("${two_monitors[@]}" run "$build" win64 \
         "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
       for k in "${!kinds[@]}"; do
-        number=20 saver_settings "${arts[k]}" "$two_prefix"
-        echo "$m ${kinds[k]} $(full_screen_sample "$build/KH_Schoner.scr")" >>"$samples"
+        if [ "$layout" = both ]; then
+          for all_monitors in 0 1; do
+            number=${numbers[k]} all_monitors=$all_monitors saver_settings "${arts[k]}" "$two_prefix"
+            echo "$( [ $all_monitors = 1 ] && echo every || echo primary) ${kinds[k]} $(full_screen_sample "$build/KH_Schoner.scr")" >>"$samples"
+          done
+        else
+          number=${numbers[k]} saver_settings "${arts[k]}" "$two_prefix"
+          echo "$layout ${kinds[k]} $(full_screen_sample "$build/KH_Schoner.scr")" >>"$samples"
+        fi
       done
     done
   done
-  lay_out_monitors 2
   echo
-  summarize 1 2 "$samples"
+  monitor_summary "$samples"
   rm -f "$samples"
   cat <<'NOTE'
 
-1 and 2: the primary monitor (640 x 480) alone, and with the second one (800 x 600)
-beside it. CPU: user + system time of the saver's Wine process per presented frame;
-median of the rounds with their range; fps: median presented frames per second.
-difference: the median of 2 against that of 1. "beyond the range?": whether the
-medians differ by more than either side's range.
+A and B: one monitor of each size alone; P: both, AllMonitors=0 (the scene on the
+primary monitor, black on the other); E: both, AllMonitors=1 (a scene on each).
+Each cell: CPU ms per frame, median of the rounds (min..max), then the median frames
+per second. CPU is user + system time of the saver's Wine process; a frame is one
+timer tick's frames on every monitor, counted from one window's presented frames.
+P / A: what the black window over the other monitor costs; E / (A + B): what the
+second scene costs against the two monitors' scenes drawn alone.
 NOTE
+}
+
+# display_off_row: a scene on both monitors, then the display off for 10 s and on
+# again, as the system tells a saver that registered for it.
+display_off_row() {
+  local DISPLAY=":$(cat "$build/harness-two/display")" count="$build/bench-swaps" pid
+  local bench=("${two_monitors[@]}" run "$build" win64 "$build/bench/kh_bench.exe")
+  lay_out_monitors both
+  number=20 saver_settings KH-Logo "$two_prefix"
+  rm -f "$count"
+  SWAPCOUNT_FILE="$count" LD_PRELOAD="$build/swapcount.so" \
+    "${two_monitors[@]}" run "$build" win64 "$build/KH_Schoner.scr" /s >/dev/null 2>&1 &
+  pid=$!
+  sleep "$warmup"
+  local c0 c1 c2 c3 n0 n1 n2 n3
+  c0=$(cpu_ticks $pid); n0=$(swaps "$count"); sleep 5; c1=$(cpu_ticks $pid); n1=$(swaps "$count")
+  "${bench[@]}" display off >/dev/null || echo "the display-off notice did not arrive" >&2
+  sleep 1
+  c2=$(cpu_ticks $pid); n2=$(swaps "$count"); sleep 10; c3=$(cpu_ticks $pid); n3=$(swaps "$count")
+  "${bench[@]}" display on >/dev/null
+  sleep 2
+  local n4; n4=$(swaps "$count")
+  kill $pid 2>/dev/null; wait $pid 2>/dev/null
+  echo "The display off: 20 logos on both monitors, CPU of the saver's Wine process"
+  echo
+  echo "| display                  | seconds | frames/s | CPU % of one core |"
+  echo "|--------------------------|---------|----------|-------------------|"
+  awk -v t="$ticks" -v c0="$c0" -v c1="$c1" -v c2="$c2" -v c3="$c3" -v n0="$n0" -v n1="$n1" \
+      -v n2="$n2" -v n3="$n3" -v n4="$n4" 'BEGIN {
+    printf "| on                       | %7d | %8.1f | %17.1f |\n", 5, (n1 - n0) / 5, (c1 - c0) * 100 / t / 5
+    printf "| off                      | %7d | %8.1f | %17.1f |\n", 10, (n3 - n2) / 10, (c3 - c2) * 100 / t / 10
+    printf "| on again (first 2 s)     | %7d | %8.1f |                   |\n", 2, (n4 - n3) / 2 }'
 }
 
 # against_rows REV
 against_rows() {
   local rev=$1 samples round k side scr
   samples=$(mktemp)
-  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
+  lay_out_monitors both
   echo "Full-screen runs (KH_Schoner.scr /s, its own pacing) on the two-monitor harness,"
   echo "this working tree against $rev, $rounds rounds of $run_seconds s each (after $warmup s to settle):"
   echo "  $("${two_monitors[@]}" run "$build" win64 "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
   for round in $(seq "$rounds"); do
     for k in "${!kinds[@]}"; do
-      number=20 saver_settings "${arts[k]}" "$two_prefix"
+      number=${numbers[k]} all_monitors=0 saver_settings "${arts[k]}" "$two_prefix"
       # Each kind runs on both sides back to back, first one, then the other.
       for side in $( [ $((round % 2)) = 1 ] && echo "tree $rev" || echo "$rev tree"); do
         if [ "$side" = tree ]; then scr=$build/KH_Schoner.scr; else scr=$other/$rev/build/KH_Schoner.scr; fi
@@ -302,7 +374,9 @@ against_rows() {
   rm -f "$samples"
   cat <<'NOTE'
 
-tree: this working tree. CPU: user + system time of the saver's Wine process per
+tree: this working tree, with AllMonitors=0: the scene on the primary monitor and a
+black window over the other, which is what the revision draws (it ignores the key).
+CPU: user + system time of the saver's Wine process per
 presented frame; median of the rounds with their range; fps: median presented frames
 per second. difference: the tree's median against the revision's. "beyond the
 range?": whether the medians differ by more than either side's range; "no" means the
@@ -311,6 +385,10 @@ NOTE
 }
 
 [ "$peers" = yes ] && peer_rows
-[ "$monitors" = yes ] && monitor_rows
+if [ "$monitors" = yes ]; then
+  monitor_rows
+  echo
+  display_off_row
+fi
 for rev in "${revs[@]}"; do echo; against_rows "$rev"; done
 exit 0
