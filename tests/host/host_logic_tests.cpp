@@ -16,8 +16,7 @@
 #include "tests/scene/scene_harness.h"
 #include "tests/support/test_support.h"
 
-// A window made alone takes the first scene record.
-static SceneState& sceneState = sceneStates[0];
+static SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
 
 TEST(ProgramName, AQuotedNameWithBlanksIsSkippedWhole)
 {

@@ -15,9 +15,7 @@
 #include "tests/support/test_support.h"
 
 namespace {
-
-// A window made alone takes the first scene record.
-SceneState& sceneState = sceneStates[0];
+SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
 
 const char kSectionName[] = "Screen Saver.KH_Schoner";
 const std::string kHeader = "[Screen Saver.KH_Schoner]\r\n";

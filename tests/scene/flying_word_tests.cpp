@@ -7,9 +7,7 @@
 #include "tests/scene/scene_harness.h"
 
 namespace {
-
-// A window made alone takes the first scene record.
-SceneState& sceneState = sceneStates[0];
+SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
 
 float Fraction(int r)
 {

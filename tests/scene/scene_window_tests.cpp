@@ -11,9 +11,7 @@
 #include "tests/support/test_support.h"
 
 namespace {
-
-// A window made alone takes the first scene record.
-SceneState& sceneState = sceneStates[0];
+SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
 
 TEST(SceneKindChoice, OnlyTheExactNamesChooseTheirKinds)
 {

@@ -10,9 +10,7 @@
 #include "tests/support/test_support.h"
 
 namespace {
-
-// A window made alone takes the first scene record.
-SceneState& sceneState = sceneStates[0];
+SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
 
 const int kWidth = 320;
 const int kHeight = 240;
