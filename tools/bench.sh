@@ -220,22 +220,27 @@ full_screen_sample() {
   sample "${two_monitors[@]}" run "$build" win64 "$1" /s
 }
 
+# What both summaries share: the samples, read from lines "side kind fps cpu", and
+# stats(side, kind), which leaves the median, low and high of that side's CPU ms per
+# frame over the rounds in med, low and high, and the median frames/s in rate.
+rounds_awk='
+  function sort(v, n,   i, j, x) {
+    for (i = 2; i <= n; ++i) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; --j) v[j + 1] = v[j]; v[j + 1] = x }
+  }
+  function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
+  function stats(side, k,   n, i, c, f) {
+    n = count[side, k]
+    for (i = 1; i <= n; ++i) { c[i] = cpu[side, k, i]; f[i] = fps[side, k, i] }
+    sort(c, n); sort(f, n)
+    med = median(c, n); low = c[1]; high = c[n]; rate = median(f, n)
+  }
+  { i = ++count[$1, $2]; fps[$1, $2, i] = $3; cpu[$1, $2, i] = $4; if (!seen[$2]++) kind[++kinds] = $2 }'
+
 # summarize A B FILE: per kind, the rounds' median and range (min..max) of CPU ms per
 # frame and the median frames/s of both sides, B against A, and whether the medians
-# differ by more than the wider of the two ranges. FILE holds "side kind fps cpu".
+# differ by more than the wider of the two ranges.
 summarize() {
-  awk -v a="$1" -v b="$2" '
-    function sort(v, n,   i, j, x) {
-      for (i = 2; i <= n; ++i) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; --j) v[j + 1] = v[j]; v[j + 1] = x }
-    }
-    function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
-    function stats(side, k,   n, i, c, f) {
-      n = count[side, k]
-      for (i = 1; i <= n; ++i) { c[i] = cpu[side, k, i]; f[i] = fps[side, k, i] }
-      sort(c, n); sort(f, n)
-      med = median(c, n); low = c[1]; high = c[n]; rate = median(f, n)
-    }
-    { i = ++count[$1, $2]; fps[$1, $2, i] = $3; cpu[$1, $2, i] = $4; if (!seen[$2]++) kind[++kinds] = $2 }
+  awk -v a="$1" -v b="$2" "$rounds_awk"'
     END {
       printf "| kind      | %-23s | fps    | %-23s | fps    | difference | beyond the range? |\n", a ": CPU ms/frame", b ": CPU ms/frame"
       printf "|-----------|-------------------------|--------|-------------------------|--------|------------|-------------------|\n"
@@ -252,28 +257,21 @@ summarize() {
 
 # monitor_summary FILE: per kind, the rounds' median and range (min..max) of CPU ms
 # per frame and the median frames/s on each layout, and the two ratios of medians
-# that say what the other monitor costs. FILE holds "layout kind fps cpu".
+# that say what the other monitor costs.
 monitor_summary() {
-  awk '
-    function sort(v, n,   i, j, x) {
-      for (i = 2; i <= n; ++i) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; --j) v[j + 1] = v[j]; v[j + 1] = x }
+  awk "$rounds_awk"'
+    function cell(l, k) {
+      stats(l, k); at[l] = med
+      return sprintf("%5.2f (%5.2f..%5.2f) %5.1f", med, low, high, rate)
     }
-    function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
-    function cell(l, k,   n, i, c, f) {
-      n = count[l, k]
-      for (i = 1; i <= n; ++i) { c[i] = cpu[l, k, i]; f[i] = fps[l, k, i] }
-      sort(c, n); sort(f, n); med[l] = median(c, n)
-      return sprintf("%5.2f (%5.2f..%5.2f) %5.1f", med[l], c[1], c[n], median(f, n))
-    }
-    { i = ++count[$1, $2]; fps[$1, $2, i] = $3; cpu[$1, $2, i] = $4; if (!seen[$2]++) kind[++kinds] = $2 }
     END {
       printf "| kind      | A: 640 x 480 alone       | B: 800 x 600 alone       | P: both, primary only    | E: both, every monitor   | P / A | E / (A + B) |\n"
       printf "|-----------|--------------------------|--------------------------|--------------------------|--------------------------|-------|-------------|\n"
       for (i = 1; i <= kinds; ++i) {
         k = kind[i]; a = cell("small", k); b = cell("large", k); p = cell("primary", k); e = cell("every", k)
         printf "| %-9s | %s | %s | %s | %s | %5.2f | %11.2f |\n", k, a, b, p, e,
-          (med["small"] > 0 ? med["primary"] / med["small"] : 0),
-          (med["small"] + med["large"] > 0 ? med["every"] / (med["small"] + med["large"]) : 0)
+          (at["small"] > 0 ? at["primary"] / at["small"] : 0),
+          (at["small"] + at["large"] > 0 ? at["every"] / (at["small"] + at["large"]) : 0)
       }
     }' "$1"
 }
@@ -322,8 +320,9 @@ NOTE
 # display_off_row: a scene on both monitors, then the display off for 10 s and on
 # again, as the system tells a saver that registered for it.
 display_off_row() {
-  local DISPLAY=":$(cat "$build/harness-two/display")" count="$build/bench-swaps" pid
+  local count="$build/bench-swaps" pid
   local bench=("${two_monitors[@]}" run "$build" win64 "$build/bench/kh_bench.exe")
+  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
   lay_out_monitors both
   number=20 saver_settings KH-Logo "$two_prefix"
   rm -f "$count"
@@ -355,6 +354,7 @@ display_off_row() {
 against_rows() {
   local rev=$1 samples round k side scr
   samples=$(mktemp)
+  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
   lay_out_monitors both
   echo "Full-screen runs (KH_Schoner.scr /s, its own pacing) on the two-monitor harness,"
   echo "this working tree against $rev, $rounds rounds of $run_seconds s each (after $warmup s to settle):"
