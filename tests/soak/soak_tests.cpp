@@ -2,6 +2,7 @@
 // window made and destroyed again and again, watching memory, GDI and USER objects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,22 +109,32 @@ TEST(ProcessCounting, SeesOneBrushOneWindowAndAMegabyte)
     EXPECT_TRUE(SameObjects(before, ReadProcessCounters()));
 }
 
+// With a state change in every logo (the arch's polygon offset), llvmpipe's store
+// for a frame's drawing now and then takes a block of about 1 MB more and gives it
+// back up to a few hundred frames later. So the memory is the lowest reading of
+// every fiftieth frame over 500 frames, just after the first thousand and at the
+// end, 1550 frames or more apart: a leak of 96 bytes a frame still shows.
 TEST_F(Soak, EveryKindRunsThousandsOfFramesWithoutGrowth)
 {
-    const int frames = 2 * kFramesPerThousand + kFramesPerThousand / 2;
+    const int frames = 3 * kFramesPerThousand + kFramesPerThousand / 2;
     for (const Kind& kind : kKinds) {
         window = OpenScene(kind);
         ASSERT_TRUE(window) << kind.art;
         const double startClock = sceneState.clock;
-        ProcessCounters afterFirstThousand{};
+        ProcessCounters afterFirstThousand{}, early{}, late{};
+        early.privateBytes = late.privateBytes = ~SIZE_T(0);
         for (int frame = 1; frame <= frames; ++frame) {
             TickAndPaint(window);
             if (frame == kFramesPerThousand)
                 afterFirstThousand = ReadProcessCounters();
+            if (frame % 50 == 0 && frame > kFramesPerThousand &&
+                (frame <= kFramesPerThousand + 500 || frame > frames - 500)) {
+                SIZE_T& lowest = (frame > frames - 500 ? late : early).privateBytes;
+                lowest = std::min(lowest, ReadProcessCounters().privateBytes);
+            }
         }
-        ProcessCounters atEnd = ReadProcessCounters();
-        EXPECT_TRUE(SameObjects(afterFirstThousand, atEnd)) << kind.art;
-        EXPECT_TRUE(MemoryBounded(afterFirstThousand, atEnd)) << kind.art;
+        EXPECT_TRUE(SameObjects(afterFirstThousand, ReadProcessCounters())) << kind.art;
+        EXPECT_TRUE(MemoryBounded(early, late)) << kind.art;
         const double step = FrameStep(15, sceneState.kind);
         EXPECT_NEAR(startClock - sceneState.clock, frames * step, frames * step * 1e-6)
             << kind.art << ": every tick drew exactly one frame";
