@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 // Wine answers GetGuiResources with 0 and ERROR_CALL_NOT_IMPLEMENTED. Its GDI
 // table accepts a handle given by its index alone, so the live objects can be
 // counted by asking each index for its type.
@@ -44,6 +46,24 @@ static DWORD GuiObjects(DWORD kind)
     return kind == GR_GDIOBJECTS ? CountGdiObjectsByIndex() : CountThreadWindows();
 }
 
+// The program's allocations and those of the system DLLs it calls, counted to the
+// byte; the driver allocates outside these heaps.
+static SIZE_T CountHeapBytes()
+{
+    HANDLE heaps[64];
+    DWORD count = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+    SIZE_T busy = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        PROCESS_HEAP_ENTRY entry{};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                busy += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return busy;
+}
+
 ProcessCounters ReadProcessCounters()
 {
     ProcessCounters counters{};
@@ -54,6 +74,7 @@ ProcessCounters ReadProcessCounters()
     if (GetProcessMemoryInfo(GetCurrentProcess(),
                              reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
         counters.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+    counters.heapBytes = CountHeapBytes();
     counters.gdiObjects = GuiObjects(GR_GDIOBJECTS);
     counters.userObjects = GuiObjects(GR_USEROBJECTS);
     return counters;

@@ -4,6 +4,7 @@
 
 struct ProcessCounters {
     SIZE_T privateBytes;  // committed private memory, the driver's included
+    SIZE_T heapBytes;     // busy bytes in the process's heaps
     DWORD gdiObjects;
     DWORD userObjects;
 };
