@@ -49,7 +49,11 @@ protected:
     }
     void SetUp() override
     {
-        ASSERT_NE(preview, nullptr);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        ASSERT_NE(preview, nullptr) << "no preview; its process "
+                                    << (code == STILL_ACTIVE ? "runs"
+                                                             : "ended with " + std::to_string(code));
     }
     static HWND parent, preview;
     static PROCESS_INFORMATION process;
