@@ -3,10 +3,6 @@
 #include <stddef.h>
 #include <string.h>
 
-// GUID_CONSOLE_DISPLAY_STATE; its value 0 is off, 1 on and 2 dimmed.
-static const GUID kConsoleDisplayState = {
-    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-
 bool SendDisplayState(HWND window, bool on)
 {
     DWORD processId = 0;
@@ -15,7 +11,7 @@ bool SendDisplayState(HWND window, bool on)
     if (!process)
         return false;
     POWERBROADCAST_SETTING setting = {};
-    setting.PowerSetting = kConsoleDisplayState;
+    setting.PowerSetting = GUID_CONSOLE_DISPLAY_STATE;  // 0 is off, 1 on and 2 dimmed
     setting.DataLength = sizeof(DWORD);
     const DWORD state = on ? 1 : 0;
     // The notice's one byte of data is followed by the rest of the value's four.

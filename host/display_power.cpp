@@ -8,18 +8,14 @@
 
 #include <string.h>
 
-static const GUID kConsoleDisplayState = {
-    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-static const GUID kMonitorPowerOn = {
-    0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 static const DWORD kDisplayOffValue = 0;
 
 DisplayState ReadDisplayState(const POWERBROADCAST_SETTING* setting)
 {
     if (!setting || setting->DataLength != sizeof(DWORD))
         return DisplayUnknown;
-    if (memcmp(&setting->PowerSetting, &kConsoleDisplayState, sizeof(GUID)) != 0 &&
-        memcmp(&setting->PowerSetting, &kMonitorPowerOn, sizeof(GUID)) != 0)
+    if (!IsEqualGUID(setting->PowerSetting, GUID_CONSOLE_DISPLAY_STATE) &&
+        !IsEqualGUID(setting->PowerSetting, GUID_MONITOR_POWER_ON))
         return DisplayUnknown;
     DWORD value;
     memcpy(&value, setting->Data, sizeof value);
@@ -44,7 +40,8 @@ void WatchDisplayState(HWND window)
     // Before Vista there is no such notice, and the saver draws all the while.
     if (!registerNotice)
         return;
-    const GUID& setting = KnowsConsoleDisplayState() ? kConsoleDisplayState : kMonitorPowerOn;
+    const GUID& setting =
+        KnowsConsoleDisplayState() ? GUID_CONSOLE_DISPLAY_STATE : GUID_MONITOR_POWER_ON;
     hostState.displayNotice = registerNotice(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
