@@ -16,7 +16,8 @@
 #include "tests/scene/scene_harness.h"
 #include "tests/support/test_support.h"
 
-static SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
+// A window made alone takes the first scene record.
+static SceneState& sceneState = sceneStates[0];
 
 TEST(ProgramName, AQuotedNameWithBlanksIsSkippedWhole)
 {

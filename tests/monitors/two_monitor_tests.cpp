@@ -41,11 +41,18 @@ static HWND MakeWhiteBackdrop()
     return backdrop;
 }
 
-// The larger monitor, to the left of the primary one and as high as the virtual screen.
+static BOOL CALLBACK KeepOtherMonitor(HMONITOR, HDC, LPRECT box, LPARAM other)
+{
+    if (box->left != 0 || box->top != 0)
+        *reinterpret_cast<RECT*>(other) = *box;
+    return TRUE;
+}
+
 static RECT OtherMonitor()
 {
-    RECT all = VirtualScreen();
-    return {all.left, all.top, 0, all.bottom};
+    RECT other = {};
+    EnumDisplayMonitors(nullptr, nullptr, KeepOtherMonitor, reinterpret_cast<LPARAM>(&other));
+    return other;
 }
 
 // A run with these lines in the settings, photographed once it has drawn for a while.
@@ -88,7 +95,6 @@ protected:
     {
         const int centreX = (monitor.right - monitor.left) / 2;
         const int centreY = (monitor.bottom - monitor.top) / 2;
-        const double height = monitor.bottom - monitor.top;
         int across = 9999, down = 9999;
         for (int picture = 0; picture < 4 && KeepsRunning(process, 250); ++picture) {
             ScreenPicture shown = CaptureScreen(monitor);
@@ -109,6 +115,7 @@ protected:
         }
         // The globe's diameter is 0.157 of the height; it wanders a little off the
         // centre, so the lines through the centre cut it a little shorter.
+        const double height = monitor.bottom - monitor.top;
         EXPECT_NEAR(across / height, 0.15, 0.015) << "across";
         EXPECT_NEAR(down / height, 0.15, 0.015) << "down";
     }
@@ -185,10 +192,9 @@ TEST_F(LogosOnEveryMonitor, EachMonitorHasASwarmOfItsOwn)
     bool cells[2][24][32] = {};
     for (int m = 0; m < 2; ++m) {
         const RECT& r = monitors[m];
-        const int width = r.right - r.left, height = r.bottom - r.top;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                cells[m][y * 24 / height][x * 32 / width] |= Lit(r.left + x, r.top + y);
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                cells[m][(y - r.top) * 24 / (r.bottom - r.top)][(x - r.left) * 32 / (r.right - r.left)] |= Lit(x, y);
     }
     int either = 0, different = 0;
     for (int row = 0; row < 24; ++row)

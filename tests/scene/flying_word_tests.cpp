@@ -7,7 +7,9 @@
 #include "tests/scene/scene_harness.h"
 
 namespace {
-SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
+
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
 
 float Fraction(int r)
 {

@@ -10,7 +10,9 @@
 #include "tests/support/test_support.h"
 
 namespace {
-SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
+
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
 
 TEST(FrameStep, FollowsTheSpeedSetting)
 {

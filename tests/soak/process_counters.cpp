@@ -2,8 +2,6 @@
 
 #include <psapi.h>
 
-#include <algorithm>
-
 // Wine answers GetGuiResources with 0 and ERROR_CALL_NOT_IMPLEMENTED. Its GDI
 // table accepts a handle given by its index alone, so the live objects can be
 // counted by asking each index for its type.
@@ -51,9 +49,9 @@ static DWORD GuiObjects(DWORD kind)
 static SIZE_T CountHeapBytes()
 {
     HANDLE heaps[64];
-    DWORD count = std::min<DWORD>(GetProcessHeaps(64, heaps), 64);
+    DWORD count = GetProcessHeaps(64, heaps);
     SIZE_T busy = 0;
-    for (DWORD i = 0; i < count; ++i) {
+    for (DWORD i = 0; i < count && i < 64; ++i) {
         PROCESS_HEAP_ENTRY entry{};
         HeapLock(heaps[i]);
         while (HeapWalk(heaps[i], &entry))

@@ -11,17 +11,18 @@
 #include "tests/support/test_support.h"
 
 namespace {
-SceneState& sceneState = sceneStates[0];  // a window made alone takes the first record
+
+// A window made alone takes the first scene record.
+SceneState& sceneState = sceneStates[0];
 
 const int kWidth = 320;
 const int kHeight = 240;
 const int kFramesPerThousand = 1000;
 
 // Anonymous memory moves by allocator rounding and by the driver's caches
-// settling. Over thousands of frames llvmpipe's allocator also keeps blocks of
-// 0.5 to 1 MB at times of its own, readings up to 3 MB apart: the long runs give
-// the driver more room, where a texture a frame still shows, and count the heaps
-// to the byte, where a leak of a few bytes a frame shows.
+// settling; over thousands of frames llvmpipe's allocator keeps 1 MB blocks at times
+// of its own, readings up to 3 MB apart. The heaps, counted to the byte, show a leak
+// of a few bytes a frame.
 const long long kMemorySlack = 128 * 1024;
 const long long kDriverSlack = 4 * 1024 * 1024;
 const long long kHeapSlack = 4 * 1024;
@@ -63,22 +64,19 @@ HWND OpenScene(const Kind& kind)
            << before.userObjects << " -> " << after.userObjects;
 }
 
-long long Growth(SIZE_T before, SIZE_T after)
-{
-    return static_cast<long long>(after) - static_cast<long long>(before);
-}
-
 ::testing::AssertionResult MemoryBounded(const ProcessCounters& before,
                                          const ProcessCounters& after,
                                          long long privateSlack = kMemorySlack)
 {
-    long long growth = Growth(before.privateBytes, after.privateBytes);
-    long long heapGrowth = Growth(before.heapBytes, after.heapBytes);
+    long long growth = static_cast<long long>(after.privateBytes) -
+                       static_cast<long long>(before.privateBytes);
+    long long heapGrowth = static_cast<long long>(after.heapBytes) -
+                           static_cast<long long>(before.heapBytes);
     if (growth <= privateSlack && heapGrowth <= kHeapSlack)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "private memory grew by " << growth << " bytes (" << before.privateBytes
-           << " -> " << after.privateBytes << "), the heaps by " << heapGrowth;
+    return ::testing::AssertionFailure() << "private memory grew by " << growth << " bytes ("
+                                         << before.privateBytes << " -> "
+                                         << after.privateBytes << "), the heaps by " << heapGrowth;
 }
 
 class Soak : public ::testing::Test {
@@ -87,9 +85,8 @@ protected:
     HWND window = nullptr;
 };
 
-// A brush, a window, a megabyte of touched memory and 96 bytes from the heap,
-// made after a first pass has loaded what the system makes lazily for the first
-// window of a class.
+// A brush, a window, 96 heap bytes and a megabyte of touched memory, made after a
+// first pass has loaded whatever the system makes lazily for the first window of a class.
 ProcessCounters MakeAndCountOneOfEach(bool keep)
 {
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
@@ -120,7 +117,7 @@ TEST(ProcessCounting, SeesOneBrushOneWindowAndAMegabyte)
     EXPECT_GE(static_cast<long long>(during.privateBytes) -
                   static_cast<long long>(before.privateBytes),
               1024 * 1024 * 3 / 4);
-    EXPECT_EQ(Growth(before.heapBytes, during.heapBytes), 96);
+    EXPECT_EQ(during.heapBytes - before.heapBytes, 96u);
     EXPECT_TRUE(SameObjects(before, ReadProcessCounters()));
 }
 
