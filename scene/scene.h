@@ -61,7 +61,8 @@ extern SceneState sceneStates[kMostMonitors];
 // The window's own procedure for the saver window. The windows on the other
 // monitors hand it their creation, size, paint and destruction: the first window
 // to be made takes the first record and ends the run on its failures; every later
-// one fails quietly and stays black, and draws on the first window's timer.
+// one fails quietly and stays black, and is drawn and presented on the first
+// window's paint.
 LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The record of the scene drawn in the window; null when it shows none.
 SceneState* SceneOfWindow(HWND window);

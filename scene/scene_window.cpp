@@ -91,6 +91,24 @@ void StopSceneTimer(HWND window)
         StopTimer(*scene);
 }
 
+// Every context presents with a swap interval of 1, and most drivers then hold
+// SwapBuffers until the monitor's next vertical blank. One thread presents every
+// window in turn, so if each waited for a blank of its own, N monitors would get a
+// frame every N blanks, and the animation, which moves by frames, would slow to
+// 1/N. Only the saver window waits; the others present at once, just before it.
+// Drivers of Windows 95's time lack the extension and are left as they are.
+static void PresentWithoutWaiting()
+{
+    PROC found = wglGetProcAddress("wglSwapIntervalEXT");
+    // Some drivers answer a name they do not know with 1, 2, 3 or -1 instead of null.
+    INT_PTR value = reinterpret_cast<INT_PTR>(reinterpret_cast<void*>(found));
+    if (value == 0 || value == -1 || (value >= 1 && value <= 3))
+        return;
+    auto setSwapInterval = reinterpret_cast<BOOL (WINAPI*)(int)>(
+        reinterpret_cast<void (*)()>(found));
+    setSwapInterval(0);
+}
+
 static SceneState* TakeFreeRecord(HWND window)
 {
     for (SceneState& scene : sceneStates)
@@ -152,6 +170,8 @@ static void CreateScene(HWND window)
         ReleaseScene(scene);
         return;
     }
+    if (!first)
+        PresentWithoutWaiting();
 
     RECT client;
     GetClientRect(window, &client);
@@ -185,23 +205,33 @@ static void DestroyScene(HWND window)
         PostQuitOnce(0);
 }
 
-// One timer drives every scene: each tick asks each window for one frame, and
-// their paints draw and present them in turn.
-static void AskForFrames()
+// A scene drawn on the saver window's paint, beside the first one's.
+static bool DrawsBeside(const SceneState& other, const SceneState& first)
 {
-    for (const SceneState& scene : sceneStates)
-        if (scene.window && scene.renderContext)
-            InvalidateRect(scene.window, nullptr, FALSE);
+    return &other != &first && other.window && other.renderContext;
 }
 
+// The saver window's paint is the frame of the whole run: it draws every other
+// monitor's scene, then its own, and presents theirs before its own, so that the
+// one wait for the vertical blank comes last. A window on another monitor paints
+// itself only when the system asks it to.
 static void PaintScene(HWND window)
 {
     SceneState* scene = SceneOfWindow(window);
     if (!scene)
         return;
+    const bool first = IsFirstScene(*scene);
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
+    if (first)
+        for (const SceneState& other : sceneStates)
+            if (DrawsBeside(other, *scene))
+                PaintFrame(other.window);
     PaintFrame(window);
+    if (first)
+        for (const SceneState& other : sceneStates)
+            if (DrawsBeside(other, *scene))
+                SwapBuffers(other.deviceContext);
     SwapBuffers(scene->deviceContext);
     EndPaint(window, &paint);
 }
@@ -223,7 +253,7 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         PaintScene(window);
         break;
     case WM_TIMER:
-        AskForFrames();
+        InvalidateRect(window, nullptr, FALSE);
         break;
     }
     return SaverDefaultProc(window, message, wParam, lParam);
