@@ -6,6 +6,11 @@
 #include "resources/resource_ids.h"
 #include "settings/settings.h"
 
+// DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 and PROCESS_PER_MONITOR_DPI_AWARE, which
+// the headers give only to programs for Windows 10 and 8.1.
+static const INT_PTR kPerMonitorAwareV2 = -4;
+static const int kPerMonitorAware = 2;
+
 HWND ReadWindowHandle(const char* text)
 {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(ReadHandleNumber(text)));
@@ -42,9 +47,14 @@ static bool ReportsWin9xFamily()
 }
 
 // On a screen scaled above 100 % the system would otherwise draw the saver at a
-// lower resolution and stretch it. Only the full-screen run asks for the real
-// pixels; the dialogs and the preview stay as the system scales them.
-// SetProcessDPIAware exists from Windows Vista on; before, nothing is declared.
+// lower resolution and stretch it. From Windows 8.1 on each monitor has a scale
+// of its own, and a process aware of the system's scale only still reads scaled
+// rectangles, and is stretched, on every monitor of another scale: the run asks
+// to see every monitor in its own pixels, with the newest call the system has.
+// Only the full-screen run does; the dialogs and the preview stay as the system
+// scales them. Vista and 7 know the system's scale alone, and before Vista
+// nothing is declared. No answer is needed: a refusal leaves the saver scaled as
+// before.
 static void DeclareDpiAware()
 {
     if (hostState.declareDpiAware) {
@@ -54,9 +64,22 @@ static void DeclareDpiAware()
     HMODULE user32 = GetModuleHandleA("USER32.DLL");
     if (!user32)
         return;
+    BOOL (WINAPI *setContext)(HANDLE) = nullptr;
+    LookUpFunction(user32, "SetProcessDpiAwarenessContext", setContext);
+    // Windows 10 1703: each monitor's own scale, dialogs and all scaled by the system.
+    if (setContext && setContext(reinterpret_cast<HANDLE>(kPerMonitorAwareV2)))
+        return;
+    // Windows 8.1; SHCORE.DLL keeps the awareness in the process, not in itself.
+    if (HMODULE shcore = LoadLibraryA("SHCORE.DLL")) {
+        HRESULT (WINAPI *setAwareness)(int) = nullptr;
+        LookUpFunction(shcore, "SetProcessDpiAwareness", setAwareness);
+        HRESULT result = setAwareness ? setAwareness(kPerMonitorAware) : E_NOTIMPL;
+        FreeLibrary(shcore);
+        if (SUCCEEDED(result))
+            return;
+    }
     BOOL (WINAPI *setProcessDpiAware)() = nullptr;
     LookUpFunction(user32, "SetProcessDPIAware", setProcessDpiAware);
-    // Its answer is not needed: a refusal leaves the saver scaled as before.
     if (setProcessDpiAware)
         setProcessDpiAware();
 }
