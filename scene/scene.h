@@ -76,6 +76,8 @@ void SetProjection(int width, int height);
 void StartSceneTimer(HWND window);
 void StopSceneTimer(HWND window);
 
+// A pixel format of the system's own renderer that no driver accelerates.
+bool RendersInSoftware(DWORD pixelFormatFlags);
 bool ChooseScenePixelFormat(SceneState& scene);
 void InitScene(SceneState& scene);
 void LoadTextureImage(SceneState& scene, int resource);

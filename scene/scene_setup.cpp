@@ -41,6 +41,11 @@ signed char RandomSign()
     return RandomFraction() >= 0.5f ? 1 : -1;
 }
 
+bool RendersInSoftware(DWORD pixelFormatFlags)
+{
+    return (pixelFormatFlags & PFD_GENERIC_FORMAT) && !(pixelFormatFlags & PFD_GENERIC_ACCELERATED);
+}
+
 bool ChooseScenePixelFormat(SceneState& scene)
 {
     HDC deviceContext = scene.deviceContext;
@@ -56,6 +61,18 @@ bool ChooseScenePixelFormat(SceneState& scene)
     int format = ChoosePixelFormat(deviceContext, &request);
     if (format == 0) {
         ReportFailure(scene, "ChoosePixelFormat fehlgeschlagen!", 0);
+        return false;
+    }
+    // A card without OpenGL of its own for this monitor (another vendor's, a USB
+    // adapter, Windows 9x beyond the first monitor) gets the system's software
+    // renderer, which on a whole monitor would slow every monitor's frames, and
+    // with them the animation. Such a monitor stays black; the saver window draws
+    // with whatever it is given.
+    PIXELFORMATDESCRIPTOR chosen = {};
+    if (!IsFirstScene(scene) &&
+        DescribePixelFormat(deviceContext, format, sizeof chosen, &chosen) &&
+        RendersInSoftware(chosen.dwFlags)) {
+        scene.failed = true;
         return false;
     }
     if (!SetPixelFormat(deviceContext, format, &request)) {

@@ -25,6 +25,15 @@ TEST(SceneKindChoice, OnlyTheExactNamesChooseTheirKinds)
         EXPECT_EQ(SceneKindFromArt(other), Sentence) << "'" << other << "'";
 }
 
+// A monitor left to the system's software renderer stays black; one whose driver
+// accelerates the generic format (MCD) or has its own (ICD) shows a scene.
+TEST(PixelFormatChoice, OnlyTheUnacceleratedGenericFormatRendersInSoftware)
+{
+    EXPECT_TRUE(RendersInSoftware(PFD_GENERIC_FORMAT | PFD_DOUBLEBUFFER));
+    EXPECT_FALSE(RendersInSoftware(PFD_GENERIC_FORMAT | PFD_GENERIC_ACCELERATED));
+    EXPECT_FALSE(RendersInSoftware(PFD_DOUBLEBUFFER | PFD_SUPPORT_OPENGL));
+}
+
 TEST(RuntimeRandom, IsTheLinearCongruentialGenerator)
 {
     srand(123456789);
