@@ -1,14 +1,39 @@
-/* Counts the frames a process presents, for tools/bench.sh.
- *   LD_PRELOAD=swapcount.so SWAPCOUNT_FILE=/path program ...
- * After every glXSwapBuffers or eglSwapBuffers (xscreensaver's hacks present
- * through EGL) the file holds "<count> <first-swap-ns>", the second
- * from CLOCK_REALTIME. Only the first drawable's (or surface's) swaps count: a
- * program that draws in several windows, one frame in each per step, is counted
- * in steps. Programs that take glXSwapBuffers from libGL by dlsym or
- * glXGetProcAddress (Wine's X11 driver does) get the counting one as well. */
+/* Counts the frames a process presents, for tools/bench.sh and the monitor tests,
+ * and can stand in for a display with vertical sync.
+ *   LD_PRELOAD=swapcount.so SWAPCOUNT_FILE=/path [VSYNC_HZ=60] program ...
+ *
+ * Counting: after every glXSwapBuffers or eglSwapBuffers (xscreensaver's hacks
+ * present through EGL) the file's first line holds "<count> <first-swap-ns>" of the
+ * first drawable (or surface) that presented, the second from CLOCK_REALTIME; a
+ * program that draws in several windows, one frame in each per step, is counted in
+ * steps there. Each further drawable has a line of the same form below it, in the
+ * order of their first swaps, so that every window's frames can be read.
+ *
+ * Vertical sync: with VSYNC_HZ set (frames per second, e.g. 60), each GLX swap
+ * blocks afterwards until as many boundaries of a grid of 1/VSYNC_HZ on
+ * CLOCK_MONOTONIC have passed as the drawable's swap interval says: 1 until the
+ * program sets another, 0 never blocks. The grid is one for every drawable and
+ * process, as if every monitor had the same refresh and phase. Wine hands
+ * wglSwapIntervalEXT to GLX_EXT_swap_control (else to the MESA or SGI variant)
+ * only where glXQueryExtensionsString names it, and sets 1 before a drawable's
+ * first swap; Xvfb's and Xorg's software GLX need not name it, so the string gets
+ * GLX_EXT_swap_control added, and all three interval functions are answered here
+ * and remembered per drawable, never reaching the real driver.
+ *
+ * A Wine process starts its Windows children with its own Unix environment, not
+ * the Windows one, so a test program cannot hand these variables to the saver it
+ * starts: where SWAPCOUNT_SETTINGS names a file that exists when a process starts,
+ * its lines "VSYNC_HZ=..." and "SWAPCOUNT_FILE=..." take the place of the
+ * environment's.
+ *
+ * Programs that take the GLX functions from libGL by dlsym or glXGetProcAddress
+ * (Wine's X11 driver does) get these as well. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -19,17 +44,45 @@ typedef void (*SwapFunction)(void *display, unsigned long drawable);
 typedef unsigned int (*EglSwapFunction)(void *display, void *surface);
 typedef void *(*LookupFunction)(void *handle, const char *name);
 typedef void *(*ProcAddressFunction)(const unsigned char *name);
+typedef const char *(*ExtensionsFunction)(void *display, int screen);
+typedef void (*IntervalExtFunction)(void *display, unsigned long drawable, int interval);
+typedef int (*IntervalMesaFunction)(unsigned int interval);
+typedef int (*IntervalSgiFunction)(int interval);
+typedef unsigned long (*CurrentDrawableFunction)(void);
 
 static SwapFunction realSwap;
 static EglSwapFunction realEglSwap;
 static LookupFunction realDlsym;
 static ProcAddressFunction realGetProcAddress;
 static ProcAddressFunction realGetProcAddressArb;
-static unsigned long long swapCount;
-static unsigned long firstDrawable;
-static void *firstSurface;
-static long long firstSwapNs;
+static ExtensionsFunction realExtensions;
+static IntervalExtFunction realIntervalExt;
+static IntervalMesaFunction realIntervalMesa;
+static IntervalSgiFunction realIntervalSgi;
+static CurrentDrawableFunction realCurrentDrawable;
+
+static const char swapControl[] = "GLX_EXT_swap_control";
+static const int kBadValue = 6;  /* GLX_BAD_VALUE */
+
+static char countPath[4096];
+static long long vsyncPeriodNs;  /* 0: no simulated display */
 static int countFile = -1;
+static int countFileTried;
+
+/* Every drawable that presented or got an interval; `line` is its place in the
+ * count file, from 1 in the order of first swaps, 0 before its first. */
+struct Drawable {
+    unsigned long id;
+    unsigned long long count;
+    long long firstSwapNs;
+    int interval;
+    int line;
+};
+enum { kMaxDrawables = 64 };
+static struct Drawable drawables[kMaxDrawables];
+static int drawableCount;
+static int linesUsed;
+static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
 
 static LookupFunction RealDlsym(void)
 {
@@ -37,68 +90,267 @@ static LookupFunction RealDlsym(void)
         realDlsym = (LookupFunction)dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.34");
     if (!realDlsym)
         realDlsym = (LookupFunction)dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.2.5");
+    if (!realDlsym)
+        realDlsym = (LookupFunction)dlvsym(RTLD_NEXT, "dlsym", "GLIBC_2.0");
     return realDlsym;
 }
 
-static void Record(void)
+static void *NextSymbol(const char *name)
 {
-    char line[64];
+    LookupFunction lookup = RealDlsym();
+    return lookup ? lookup(RTLD_NEXT, name) : NULL;
+}
+
+static void Take(const char *name, const char *value)
+{
+    if (strcmp(name, "SWAPCOUNT_FILE") == 0) {
+        snprintf(countPath, sizeof countPath, "%s", value);
+    } else if (strcmp(name, "VSYNC_HZ") == 0) {
+        double hz = strtod(value, NULL);
+        vsyncPeriodNs = hz > 0 ? (long long)(1e9 / hz + 0.5) : 0;
+    }
+}
+
+__attribute__((constructor)) static void ReadSettings(void)
+{
+    const char *value = getenv("SWAPCOUNT_FILE");
+    const char *settings = getenv("SWAPCOUNT_SETTINGS");
+    FILE *file;
+    char line[4200];
+    if (value)
+        Take("SWAPCOUNT_FILE", value);
+    if ((value = getenv("VSYNC_HZ")) != NULL)
+        Take("VSYNC_HZ", value);
+    if (!settings || !(file = fopen(settings, "re")))
+        return;
+    while (fgets(line, sizeof line, file)) {
+        char *equals = strchr(line, '=');
+        line[strcspn(line, "\r\n")] = '\0';
+        if (equals) {
+            *equals = '\0';
+            Take(line, equals + 1);
+        }
+    }
+    fclose(file);
+}
+
+static long long Now(clockid_t clock)
+{
+    struct timespec now;
+    clock_gettime(clock, &now);
+    return (long long)now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+/* Called with the lock held. Beyond the table's room a drawable is neither
+ * counted nor given an interval of its own (it keeps 1). */
+static struct Drawable *Find(unsigned long id)
+{
+    int i;
+    for (i = 0; i < drawableCount; ++i)
+        if (drawables[i].id == id)
+            return &drawables[i];
+    if (drawableCount == kMaxDrawables)
+        return NULL;
+    drawables[drawableCount].id = id;
+    drawables[drawableCount].interval = 1;
+    return &drawables[drawableCount++];
+}
+
+/* Called with the lock held. */
+static void Record(struct Drawable *drawable)
+{
+    char text[64];
     int length;
-    if (swapCount == 1) {
-        struct timespec now;
-        const char *path = getenv("SWAPCOUNT_FILE");
-        clock_gettime(CLOCK_REALTIME, &now);
-        firstSwapNs = (long long)now.tv_sec * 1000000000LL + now.tv_nsec;
-        if (path)
-            countFile = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (!drawable)
+        return;
+    if (++drawable->count == 1) {
+        drawable->firstSwapNs = Now(CLOCK_REALTIME);
+        drawable->line = ++linesUsed;
+    }
+    if (!countFileTried) {
+        countFileTried = 1;
+        if (countPath[0])
+            countFile = open(countPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     }
     if (countFile < 0)
         return;
     /* Fixed width, so that every write covers the one before. */
-    length = snprintf(line, sizeof line, "%20llu %20lld\n", swapCount, firstSwapNs);
-    if (pwrite(countFile, line, (size_t)length, 0) < 0)
+    length = snprintf(text, sizeof text, "%20llu %20lld\n", drawable->count, drawable->firstSwapNs);
+    if (pwrite(countFile, text, (size_t)length, (off_t)(drawable->line - 1) * length) < 0)
         return;
+}
+
+/* The display's scan-out: the swap is seen at the interval's boundary. */
+static void WaitForBoundaries(int interval)
+{
+    long long next = (Now(CLOCK_MONOTONIC) / vsyncPeriodNs + interval) * vsyncPeriodNs;
+    struct timespec until = {(time_t)(next / 1000000000LL), (long)(next % 1000000000LL)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, NULL) == EINTR) {
+    }
+}
+
+static void Presented(unsigned long id, int waits)
+{
+    struct Drawable *drawable;
+    int interval;
+    pthread_mutex_lock(&lock);
+    drawable = Find(id);
+    interval = drawable ? drawable->interval : 1;
+    pthread_mutex_unlock(&lock);
+    if (waits && vsyncPeriodNs > 0 && interval > 0)
+        WaitForBoundaries(interval);
+    pthread_mutex_lock(&lock);
+    Record(Find(id));
+    pthread_mutex_unlock(&lock);
 }
 
 void glXSwapBuffers(void *display, unsigned long drawable)
 {
     if (!realSwap)
-        realSwap = (SwapFunction)RealDlsym()(RTLD_NEXT, "glXSwapBuffers");
+        realSwap = (SwapFunction)NextSymbol("glXSwapBuffers");
     if (realSwap)
         realSwap(display, drawable);
-    if (!firstDrawable)
-        firstDrawable = drawable;
-    if (drawable != firstDrawable)
-        return;
-    ++swapCount;
-    Record();
+    Presented(drawable, 1);
 }
 
 unsigned int eglSwapBuffers(void *display, void *surface)
 {
     unsigned int presented = 0;
     if (!realEglSwap)
-        realEglSwap = (EglSwapFunction)RealDlsym()(RTLD_NEXT, "eglSwapBuffers");
+        realEglSwap = (EglSwapFunction)NextSymbol("eglSwapBuffers");
     if (realEglSwap)
         presented = realEglSwap(display, surface);
-    if (!firstSurface)
-        firstSurface = surface;
-    if (surface != firstSurface)
-        return presented;
-    ++swapCount;
-    Record();
+    Presented((unsigned long)(uintptr_t)surface, 0);
     return presented;
 }
 
+static void SetInterval(unsigned long drawable, int interval)
+{
+    struct Drawable *entry;
+    pthread_mutex_lock(&lock);
+    if ((entry = Find(drawable)) != NULL)
+        entry->interval = interval;
+    pthread_mutex_unlock(&lock);
+}
+
+static unsigned long CurrentDrawable(void)
+{
+    if (!realCurrentDrawable)
+        realCurrentDrawable = (CurrentDrawableFunction)NextSymbol("glXGetCurrentDrawable");
+    return realCurrentDrawable ? realCurrentDrawable() : 0;
+}
+
+void glXSwapIntervalEXT(void *display, unsigned long drawable, int interval)
+{
+    if (vsyncPeriodNs > 0) {
+        SetInterval(drawable, interval < 0 ? -interval : interval);
+        return;
+    }
+    if (!realIntervalExt)
+        realIntervalExt = (IntervalExtFunction)NextSymbol("glXSwapIntervalEXT");
+    if (realIntervalExt)
+        realIntervalExt(display, drawable, interval);
+}
+
+int glXSwapIntervalMESA(unsigned int interval)
+{
+    if (vsyncPeriodNs > 0) {
+        SetInterval(CurrentDrawable(), (int)interval);
+        return 0;
+    }
+    if (!realIntervalMesa)
+        realIntervalMesa = (IntervalMesaFunction)NextSymbol("glXSwapIntervalMESA");
+    return realIntervalMesa ? realIntervalMesa(interval) : kBadValue;
+}
+
+int glXSwapIntervalSGI(int interval)
+{
+    if (vsyncPeriodNs > 0) {
+        if (interval <= 0)
+            return kBadValue;
+        SetInterval(CurrentDrawable(), interval);
+        return 0;
+    }
+    if (!realIntervalSgi)
+        realIntervalSgi = (IntervalSgiFunction)NextSymbol("glXSwapIntervalSGI");
+    return realIntervalSgi ? realIntervalSgi(interval) : kBadValue;
+}
+
+static int Names(const char *list, const char *name)
+{
+    size_t length = strlen(name);
+    while (list && *list) {
+        while (*list == ' ')
+            ++list;
+        if (strncmp(list, name, length) == 0 && (list[length] == '\0' || list[length] == ' '))
+            return 1;
+        list = strchr(list, ' ');
+    }
+    return 0;
+}
+
+/* The caller may keep the string for good (Wine does): each distinct answer of
+ * the driver's gets one copy, kept to the end of the process. */
+const char *glXQueryExtensionsString(void *display, int screen)
+{
+    static const char *lastReal;
+    static char *lastAnswer;
+    const char *real;
+    if (!realExtensions)
+        realExtensions = (ExtensionsFunction)NextSymbol("glXQueryExtensionsString");
+    real = realExtensions ? realExtensions(display, screen) : NULL;
+    if (vsyncPeriodNs <= 0 || Names(real, swapControl))
+        return real;
+    pthread_mutex_lock(&lock);
+    if (real != lastReal || !lastAnswer) {
+        size_t length = real ? strlen(real) : 0;
+        char *answer = malloc(length + sizeof swapControl + 1);
+        if (answer) {
+            snprintf(answer, length + sizeof swapControl + 1, "%s%s%s", real ? real : "",
+                     length && real[length - 1] != ' ' ? " " : "", swapControl);
+            lastReal = real;
+            lastAnswer = answer;
+        }
+    }
+    real = lastAnswer ? lastAnswer : real;
+    pthread_mutex_unlock(&lock);
+    return real;
+}
+
+/* Hands out the function of ours for one of the names we answer; `found` is the
+ * driver's, which ours then call. */
 static void *Substitute(const char *name, void *found)
 {
+    const int vsync = vsyncPeriodNs > 0;
     if (found && strcmp(name, "eglSwapBuffers") == 0) {
-        realEglSwap = (EglSwapFunction)found;
+        if (found != (void *)eglSwapBuffers)
+            realEglSwap = (EglSwapFunction)found;
         return (void *)eglSwapBuffers;
     }
     if (found && strcmp(name, "glXSwapBuffers") == 0) {
-        realSwap = (SwapFunction)found;
+        if (found != (void *)glXSwapBuffers)
+            realSwap = (SwapFunction)found;
         return (void *)glXSwapBuffers;
+    }
+    if (found && strcmp(name, "glXQueryExtensionsString") == 0) {
+        if (found != (void *)glXQueryExtensionsString)
+            realExtensions = (ExtensionsFunction)found;
+        return (void *)glXQueryExtensionsString;
+    }
+    if (strcmp(name, "glXSwapIntervalEXT") == 0) {
+        if (found && found != (void *)glXSwapIntervalEXT)
+            realIntervalExt = (IntervalExtFunction)found;
+        return found || vsync ? (void *)glXSwapIntervalEXT : NULL;
+    }
+    if (strcmp(name, "glXSwapIntervalMESA") == 0) {
+        if (found && found != (void *)glXSwapIntervalMESA)
+            realIntervalMesa = (IntervalMesaFunction)found;
+        return found || vsync ? (void *)glXSwapIntervalMESA : NULL;
+    }
+    if (strcmp(name, "glXSwapIntervalSGI") == 0) {
+        if (found && found != (void *)glXSwapIntervalSGI)
+            realIntervalSgi = (IntervalSgiFunction)found;
+        return found || vsync ? (void *)glXSwapIntervalSGI : NULL;
     }
     return found;
 }
@@ -106,15 +358,14 @@ static void *Substitute(const char *name, void *found)
 void *glXGetProcAddress(const unsigned char *name)
 {
     if (!realGetProcAddress)
-        realGetProcAddress = (ProcAddressFunction)RealDlsym()(RTLD_NEXT, "glXGetProcAddress");
+        realGetProcAddress = (ProcAddressFunction)NextSymbol("glXGetProcAddress");
     return Substitute((const char *)name, realGetProcAddress ? realGetProcAddress(name) : NULL);
 }
 
 void *glXGetProcAddressARB(const unsigned char *name)
 {
     if (!realGetProcAddressArb)
-        realGetProcAddressArb =
-            (ProcAddressFunction)RealDlsym()(RTLD_NEXT, "glXGetProcAddressARB");
+        realGetProcAddressArb = (ProcAddressFunction)NextSymbol("glXGetProcAddressARB");
     return Substitute((const char *)name,
                       realGetProcAddressArb ? realGetProcAddressArb(name) : NULL);
 }
@@ -130,11 +381,14 @@ void *dlsym(void *handle, const char *name)
         found = lookup(handle, name);
         if (!found)
             return NULL;
-        if (name[17] == 'A')
-            realGetProcAddressArb = (ProcAddressFunction)found;
-        else
+        if (name[17] == 'A') {
+            if (found != (void *)glXGetProcAddressARB)
+                realGetProcAddressArb = (ProcAddressFunction)found;
+            return (void *)glXGetProcAddressARB;
+        }
+        if (found != (void *)glXGetProcAddress)
             realGetProcAddress = (ProcAddressFunction)found;
-        return name[17] == 'A' ? (void *)glXGetProcAddressARB : (void *)glXGetProcAddress;
+        return (void *)glXGetProcAddress;
     }
     return Substitute(name, lookup(handle, name));
 }

@@ -5,12 +5,17 @@
 # each program's own pacing and as fast as each can go; then, on the two-monitor
 # harness (Xorg's dummy driver, root only), full-screen runs of every kind on each
 # monitor alone and on both, with a scene on every monitor and on the primary one
-# only, and the saver's CPU while the display is off. Stops the harnesses it started.
-#   tools/bench.sh [--monitors] [--against REV]
+# only, the saver's CPU while the display is off, and each window's frames on a
+# simulated display with vertical sync at 60 Hz (bench/swapcount.c) on one monitor
+# and on every monitor, two and, where the dummy driver gives a third output, three.
+# Stops the harnesses it started.
+#   tools/bench.sh [--monitors | --vsync] [--against REV]
 #     --monitors     only the rows on the two-monitor harness
+#     --vsync        only the rows on the simulated 60 Hz display
 #     --against REV  then this working tree beside revision REV, full-screen on two
 #                    monitors with the scene on the primary one only, as REV draws
-#                    it (may be given more than once)
+#                    it, and on the simulated display with REV's own settings
+#                    (may be given more than once)
 # Rows of several runs are interleaved over rounds, so that the machine's noise
 # falls on both sides, and show the median and the range of the rounds.
 # Environment: BENCH_BUILD, BENCH_FRAMES, BENCH_SECONDS (peer rows), BENCH_ROUNDS,
@@ -26,11 +31,12 @@ warmup=3
 hacks=/usr/libexec/xscreensaver
 ticks=$(getconf CLK_TCK)
 
-usage() { echo "usage: $0 [--monitors] [--against REV]..." >&2; exit 2; }
-peers=yes revs=()
+usage() { echo "usage: $0 [--monitors | --vsync] [--against REV]..." >&2; exit 2; }
+peers=yes revs=() only_vsync=no
 while [ $# -gt 0 ]; do
   case $1 in
     --monitors) peers=no ;;
+    --vsync) peers=no only_vsync=yes ;;
     --against) [ $# -ge 2 ] || usage; revs+=("$2"); shift ;;
     *) usage ;;
   esac
@@ -57,7 +63,7 @@ build_saver() {
     cmake --build "$folder" --target "$@" >/dev/null
 }
 build_saver "$root" "$build" KH_Schoner kh_bench || { echo "build failed" >&2; exit 1; }
-gcc -shared -fPIC -O2 -Wall -Wextra -Werror -o "$build/swapcount.so" "$root/bench/swapcount.c" -ldl ||
+gcc -shared -fPIC -O2 -Wall -Wextra -Werror -o "$build/swapcount.so" "$root/bench/swapcount.c" -ldl -lpthread ||
   exit 1
 
 # The other revision is built from an export of its tree beside this one's build
@@ -81,7 +87,9 @@ for i in "${!revs[@]}"; do
 done
 
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
-swaps() { awk '{ print $1 + 0 }' "$1" 2>/dev/null || echo 0; }
+# The counter's first line is the first window's; below it, one line per window.
+swaps() { awk 'NR == 1 { print $1 + 0 }' "$1" 2>/dev/null || echo 0; }
+window_swaps() { awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 } END { print "" }' "$1" 2>/dev/null; }
 
 # counted_run SECONDS PROGRAM ARGS...: runs the program with the swap counter, lets
 # it settle, then counts presented frames and the process's CPU time (user +
@@ -98,7 +106,7 @@ counted_run() {
   sleep "$secs"
   run_cpu1=$(cpu_ticks $pid); run_n1=$(swaps "$count")
   run_hwm=$(awk '/^VmHWM/ { print $2 }' "/proc/$pid/status")
-  run_first=$(awk '{ print $2 }' "$count" 2>/dev/null)
+  run_first=$(awk 'NR == 1 { print $2 }' "$count" 2>/dev/null)
   kill $pid 2>/dev/null; wait $pid 2>/dev/null
 }
 
@@ -199,17 +207,25 @@ numbers=(5 20 20 5 5)
 two_monitors=("$root/tools/harness_two_monitors.sh")
 two_prefix=$build/wineprefix-two
 
-# lay_out_monitors small|large|both: the dummy driver's outputs as the primary
-# monitor alone (640 x 480), as one monitor of the other one's size (800 x 600), or
-# as the harness's two; then a fresh wineserver for the prefix: Wine reads the
-# monitors once per wineserver.
+# lay_out_monitors small|large|both|three: the dummy driver's outputs as the primary
+# monitor alone (640 x 480), as one monitor of the other one's size (800 x 600), as
+# the harness's two, or as those two and a third of 640 x 480 right of the primary
+# (a screen wider than the harness's own); then a fresh wineserver for the prefix:
+# Wine reads the monitors once per wineserver. Three monitors that cannot be laid
+# out return 1; any other layout ends the benchmark.
 lay_out_monitors() {
   local DISPLAY=":$(cat "$build/harness-two/display")"; export DISPLAY
   case $1 in
-    small) xrandr --output DUMMY1 --off && xrandr --fb 640x480 --output DUMMY0 --mode 640x480 --pos 0x0 ;;
-    large) xrandr --output DUMMY1 --off && xrandr --fb 800x600 --output DUMMY0 --mode 800x600 --pos 0x0 ;;
+    small) xrandr --output DUMMY1 --off --output DUMMY2 --off &&
+      xrandr --fb 640x480 --output DUMMY0 --mode 640x480 --pos 0x0 ;;
+    large) xrandr --output DUMMY1 --off --output DUMMY2 --off &&
+      xrandr --fb 800x600 --output DUMMY0 --mode 800x600 --pos 0x0 ;;
     both) xrandr --fb 1440x600 --output DUMMY0 --mode 640x480 --pos 800x0 --primary \
-      --output DUMMY1 --mode 800x600 --pos 0x0 && xrandr >/dev/null ;;
+      --output DUMMY1 --mode 800x600 --pos 0x0 --output DUMMY2 --off && xrandr >/dev/null ;;
+    three) { xrandr --addmode DUMMY2 640x480 &&
+      xrandr --fb 2080x600 --output DUMMY0 --mode 640x480 --pos 800x0 --primary \
+        --output DUMMY1 --mode 800x600 --pos 0x0 --output DUMMY2 --mode 640x480 --pos 1440x0 &&
+      xrandr >/dev/null; } 2>/dev/null || return 1 ;;
   esac || { echo "xrandr could not lay out the monitors ($1)" >&2; exit 1; }
   WINEPREFIX=$two_prefix wineserver -k 2>/dev/null; WINEPREFIX=$two_prefix wineserver -w
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
@@ -350,6 +366,125 @@ display_off_row() {
     printf "| on again (first 2 s)     | %7d | %8.1f |                   |\n", 2, (n4 - n3) / 2 }'
 }
 
+# vsync_sample SCR: one full-screen run of the kind set last on the simulated display
+# at 60 Hz, as each window's presented frames per second, in the order of their
+# first frames.
+vsync_sample() {
+  local count="$build/bench-swaps" pid before after
+  rm -f "$count"
+  VSYNC_HZ=60 SWAPCOUNT_FILE="$count" LD_PRELOAD="$build/swapcount.so" \
+    "${two_monitors[@]}" run "$build" win64 "$1" /s >/dev/null 2>&1 &
+  pid=$!
+  sleep "$warmup"
+  before=$(window_swaps "$count")
+  sleep "$run_seconds"
+  after=$(window_swaps "$count")
+  kill $pid 2>/dev/null; wait $pid 2>/dev/null
+  awk -v a="$before" -v b="$after" -v s="$run_seconds" 'BEGIN {
+    n = split(a, x); m = split(b, y)
+    for (i = 1; i <= m; ++i) printf "%s%.1f", (i > 1 ? " " : ""), (y[i] - (i <= n ? x[i] : 0)) / s
+    print "" }'
+}
+
+# vsync_summary FILE: from lines "side layout kind fps...", per kind and side the
+# median frames per second of each window on each layout over the rounds (the
+# windows of a run sorted slowest first, since a run does not name them), and the
+# slowest window's median against one monitor's.
+vsync_summary() {
+  awk '
+    function sort(v, n,   i, j, x) {
+      for (i = 2; i <= n; ++i) { x = v[i]; for (j = i - 1; j > 0 && v[j] > x; --j) v[j + 1] = v[j]; v[j + 1] = x }
+    }
+    function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
+    # The windows medians of one layout as text; the slowest one left in slowest.
+    function cell(side, k, l,   r, w, n, v, text) {
+      if (!((side, k, l) in rounds)) return "-"
+      text = ""
+      for (w = 1; w <= windows[side, k, l]; ++w) {
+        n = 0
+        for (r = 1; r <= rounds[side, k, l]; ++r)
+          if ((side, k, l, r, w) in fps) v[++n] = fps[side, k, l, r, w]
+        sort(v, n)
+        if (w == 1) slowest = median(v, n)
+        text = text (w > 1 ? " " : "") sprintf("%.1f", median(v, n))
+      }
+      return text
+    }
+    {
+      key = $1 SUBSEP $3 SUBSEP $2; r = ++rounds[key]
+      n = NF - 3
+      for (i = 1; i <= n; ++i) v[i] = $(i + 3)
+      sort(v, n)
+      for (i = 1; i <= n; ++i) fps[key, r, i] = v[i]
+      if (n > windows[key]) windows[key] = n
+      if (!seen[$1]++) side[++sides] = $1
+      if (!seenKind[$3]++) kind[++kinds] = $3
+    }
+    END {
+      printf "| kind      | %-9s | one monitor | two monitors | three monitors   | two / one | three / one |\n", "side"
+      printf "|-----------|-----------|-------------|--------------|------------------|-----------|-------------|\n"
+      for (i = 1; i <= kinds; ++i)
+        for (j = 1; j <= sides; ++j) {
+          k = kind[i]; sd = side[j]
+          slowest = 0; one = cell(sd, k, "one"); single = slowest
+          slowest = 0; two = cell(sd, k, "two"); low2 = slowest
+          slowest = 0; three = cell(sd, k, "three"); low3 = slowest
+          printf "| %-9s | %-9s | %11s | %12s | %16s | %9s | %11s |\n", k, sd, one, two, three,
+            (single > 0 && two != "-" ? sprintf("%.2f", low2 / single) : "-"),
+            (single > 0 && three != "-" ? sprintf("%.2f", low3 / single) : "-")
+        }
+    }' "$1"
+}
+
+# vsync_rows: every kind on the simulated display at 60 Hz, on the primary monitor
+# alone and on every monitor, for this working tree and each revision given, each
+# with its own settings (a scene on every monitor where it has them).
+vsync_rows() {
+  local samples round order layout k side sides layouts=(one two)
+  samples=$(mktemp)
+  "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
+  if lay_out_monitors three; then layouts+=(three); fi
+  echo "Full-screen runs (KH_Schoner.scr /s) on a display with vertical sync at 60 Hz, simulated"
+  echo "by bench/swapcount.c: each swap waits for the swap interval's boundaries of a 60 Hz grid;"
+  echo "$rounds rounds of $run_seconds s each (after $warmup s to settle), layouts ${layouts[*]}:"
+  for round in $(seq "$rounds"); do
+    order="${layouts[*]}"
+    [ $((round % 2)) = 0 ] && order=$(echo "$order" | tr ' ' '\n' | tac | tr '\n' ' ')
+    for layout in $order; do
+      case $layout in
+        one) lay_out_monitors small ;;
+        two) lay_out_monitors both ;;
+        three) lay_out_monitors three || { echo "three monitors could not be laid out again" >&2; exit 1; } ;;
+      esac
+      [ "$round" = 1 ] && echo "  $layout: $("${two_monitors[@]}" run "$build" win64 \
+        "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
+      for k in "${!kinds[@]}"; do
+        number=${numbers[k]} saver_settings "${arts[k]}" "$two_prefix"
+        sides="tree ${revs[*]}"
+        [ $((round % 2)) = 0 ] && sides="${revs[*]} tree"
+        for side in $sides; do
+          if [ "$side" = tree ]; then scr=$build/KH_Schoner.scr; else scr=$other/$side/build/KH_Schoner.scr; fi
+          echo "$side $layout ${kinds[k]} $(vsync_sample "$scr")" >>"$samples"
+        done
+      done
+    done
+  done
+  lay_out_monitors both
+  echo
+  vsync_summary "$samples"
+  rm -f "$samples"
+  cat <<'NOTE'
+
+Each cell: the median over the rounds of each window's presented frames per second,
+the windows of every run sorted slowest first (one: the primary monitor alone, 640 x
+480; two: the harness's two monitors; three: a third of 640 x 480 beside them).
+two / one, three / one: the slowest window's median against one monitor's. The
+display has one grid for all monitors and no scan-out or composition of its own: a
+swap returns at the boundary its interval asks for, as a driver that blocks in
+SwapBuffers does.
+NOTE
+}
+
 # against_rows REV
 against_rows() {
   local rev=$1 samples round k side scr
@@ -385,10 +520,14 @@ NOTE
 }
 
 [ "$peers" = yes ] && peer_rows
-if [ "$monitors" = yes ]; then
+if [ "$monitors" = yes ] && [ "$only_vsync" = no ]; then
   monitor_rows
   echo
   display_off_row
+  echo
 fi
-for rev in "${revs[@]}"; do echo; against_rows "$rev"; done
+[ "$monitors" = yes ] && vsync_rows
+if [ "$only_vsync" = no ]; then
+  for rev in "${revs[@]}"; do echo; against_rows "$rev"; done
+fi
 exit 0
