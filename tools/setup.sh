@@ -15,6 +15,7 @@ need=(
   clang libclang-rt-14-dev
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   mmdebstrap
+  nsis
 )
 
 # Wine's X11 driver loads these at run time and Wine only recommends them:
