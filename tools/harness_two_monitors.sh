@@ -30,6 +30,16 @@ if [ "$cmd" = run ]; then
   shift 3
   [ -f "$state/display" ] || skip_without_root
   [ -f "$state/display" ] && { DISPLAY=":$(cat "$state/display")"; export DISPLAY; }
+  # The test build's frame counter and simulated display (bench/swapcount.c), in
+  # the program and every Wine process it starts, all of which inherit its Unix
+  # environment (never the Windows one). It stays idle until the program writes
+  # the settings file for the processes it starts next; a file left by an earlier
+  # program goes first. A caller that preloads the library itself keeps its own.
+  if [ -z "${LD_PRELOAD:-}" ] && [ -f "$build/swapcount.so" ]; then
+    export LD_PRELOAD="$build/swapcount.so"
+  fi
+  export SWAPCOUNT_SETTINGS=${SWAPCOUNT_SETTINGS:-$state/swapcount.settings}
+  rm -f "$state/swapcount.settings"
   exec $wine "$@"
 fi
 
