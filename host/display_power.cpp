@@ -2,7 +2,9 @@
 // switched off for the night; nothing is worth drawing then. From Windows Vista on
 // the system tells a window that asks when the display goes off and on again.
 // Windows 8 and later tell the console display's state (on, off or dimmed) and
-// deprecate the older notice of the monitor's power, which Vista and 7 send.
+// deprecate the older notice of the monitor's power, which Vista and 7 send. They
+// also tell the session's display state, which programs of an interactive
+// session are meant to follow: in a remote session it is the remote display's.
 // The saver never asks the system to keep the display awake.
 #include "host/host.h"
 
@@ -15,11 +17,29 @@ DisplayState ReadDisplayState(const POWERBROADCAST_SETTING* setting)
     if (!setting || setting->DataLength != sizeof(DWORD))
         return DisplayUnknown;
     if (!IsEqualGUID(setting->PowerSetting, GUID_CONSOLE_DISPLAY_STATE) &&
-        !IsEqualGUID(setting->PowerSetting, GUID_MONITOR_POWER_ON))
+        !IsEqualGUID(setting->PowerSetting, GUID_MONITOR_POWER_ON) &&
+        !IsEqualGUID(setting->PowerSetting, GUID_SESSION_DISPLAY_STATUS))
         return DisplayUnknown;
     DWORD value;
     memcpy(&value, setting->Data, sizeof value);
     return value == kDisplayOffValue ? DisplayOff : DisplayOn;
+}
+
+DisplaySource DisplayNoticeSource(const POWERBROADCAST_SETTING* setting)
+{
+    return IsEqualGUID(setting->PowerSetting, GUID_SESSION_DISPLAY_STATUS) ? SessionDisplay
+                                                                           : ConsoleDisplay;
+}
+
+bool DisplayIsOff(const DisplayState* states)
+{
+    bool off = false;
+    for (int source = 0; source < kDisplaySources; ++source) {
+        if (states[source] == DisplayOn)
+            return false;
+        off = off || states[source] == DisplayOff;
+    }
+    return off;
 }
 
 // Windows 8 is version 6.2; without a manifest, 8.1 and later report 6.2 too.
@@ -40,19 +60,23 @@ void WatchDisplayState(HWND window)
     // Before Vista there is no such notice, and the saver draws all the while.
     if (!registerNotice)
         return;
-    const GUID& setting =
-        KnowsConsoleDisplayState() ? GUID_CONSOLE_DISPLAY_STATE : GUID_MONITOR_POWER_ON;
-    hostState.displayNotice = registerNotice(window, &setting, DEVICE_NOTIFY_WINDOW_HANDLE);
+    const bool windows8 = KnowsConsoleDisplayState();
+    hostState.displayNotices[ConsoleDisplay] =
+        registerNotice(window, windows8 ? &GUID_CONSOLE_DISPLAY_STATE : &GUID_MONITOR_POWER_ON,
+                       DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (windows8)
+        hostState.displayNotices[SessionDisplay] =
+            registerNotice(window, &GUID_SESSION_DISPLAY_STATUS, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 void StopWatchingDisplayState()
 {
-    if (!hostState.displayNotice)
-        return;
     BOOL (WINAPI *unregisterNotice)(HPOWERNOTIFY) = nullptr;
     LookUpFunction(GetModuleHandleA("USER32.DLL"), "UnregisterPowerSettingNotification",
                    unregisterNotice);
-    if (unregisterNotice)
-        unregisterNotice(hostState.displayNotice);
-    hostState.displayNotice = nullptr;
+    for (HANDLE& notice : hostState.displayNotices) {
+        if (notice && unregisterNotice)
+            unregisterNotice(notice);
+        notice = nullptr;
+    }
 }

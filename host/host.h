@@ -11,14 +11,17 @@ struct ScreenBox {
     int height;
 };
 
-// A full-screen run makes one window per monitor, the primary one's first, and no
-// more than this many: the scene table has one record for each.
+// A full-screen run shows a scene on no more than this many monitors, the primary
+// one's first: the scene table has one record for each.
 constexpr int kMostMonitors = 16;
+// Monitors beyond the scene table still get a black window, up to this many in all.
+constexpr int kMostMonitorWindows = 64;
 
-// A monitor as the system lists it.
+// A monitor as the system lists it; `device` names it across display changes.
 struct MonitorBox {
     ScreenBox box;
     bool primary;
+    char device[CCHDEVICENAME];
 };
 
 // Where the full-screen windows go, in screen coordinates: the saver window over
@@ -27,9 +30,27 @@ struct MonitorBox {
 // monitors of different scales.
 struct FullScreenLayout {
     ScreenBox window;
-    ScreenBox others[kMostMonitors - 1];
+    MonitorBox others[kMostMonitorWindows - 1];
     int otherCount;
 };
+
+// The monitors as a whole: a display change alters one or both.
+struct DeskShape {
+    ScreenBox virtualScreen;
+    int monitors;
+};
+
+// A window over a monitor beside the primary one.
+struct MonitorWindow {
+    HWND window;
+    MonitorBox monitor;
+};
+
+// The display's power state (Windows Vista and later), as the system's notices tell
+// it: the console's (from Windows 8 on; the monitor's on Vista and 7) and the
+// session's (Windows 8 on), which in a remote session is the remote display's.
+enum DisplayState { DisplayUnknown, DisplayOff, DisplayOn };
+enum DisplaySource { ConsoleDisplay, SessionDisplay, kDisplaySources };
 
 struct HostState {
     HINSTANCE instance;           // the module every resource is loaded from
@@ -46,7 +67,13 @@ struct HostState {
     bool promptActive;            // the password prompt is up
     bool becameForeground;        // the saver window was the foreground window when activated
     bool displayOff;              // the system has switched the display off: no frames
-    HANDLE displayNotice;         // the registration for the display's state; null: none
+    DisplayState displayStates[kDisplaySources];  // what each notice said last
+    HANDLE displayNotices[kDisplaySources];       // the registrations; null: none
+    bool layoutPending;           // the monitors changed while the display was off
+    DeskShape laidOutDesk;        // what the run's windows were last fitted to
+
+    MonitorWindow monitorWindows[kMostMonitorWindows - 1];
+    int monitorWindowCount;
     POINT anchorPoint;            // where mouse travel is measured from
     bool anchorKnown;             // false until a cursor position could be read
 
@@ -95,6 +122,16 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 // Topmost windows over the layout's other monitors, owned by the saver window: each
 // shows a scene of its own when the AllMonitors setting asks for it, else black.
 void OpenMonitorWindows(const FullScreenLayout& layout);
+// After a display change: the window of a monitor that is gone closes, one that
+// moved or changed size fits it again, and a new monitor gets a window.
+void FitMonitorWindows(const FullScreenLayout& layout);
+// The monitors as the system lists them now, laid out for the run's windows.
+FullScreenLayout MeasureFullScreen();
+DeskShape ReadDesk();
+bool SameDesk(const DeskShape& one, const DeskShape& other);
+// After a display change, or a change of a monitor's scale: the windows are fitted
+// to the monitors as they are now, or once the display is on again.
+void FollowDisplayChange();
 LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // True when the cursor has travelled more than 4 pixels (across plus down) from the anchor.
@@ -115,13 +152,16 @@ void PostQuitOnce(int code);
 // and the first failure's message stands.
 void ShowFailure(const char* text);
 
-// The display's power state (Windows Vista and later). A full-screen run asks the
-// system to tell its saver window when the display goes off and on again; the
-// preview never does.
-enum DisplayState { DisplayUnknown, DisplayOff, DisplayOn };
+// A full-screen run asks the system to tell its saver window when the display goes
+// off and on again; the preview never does.
 // What a power-setting notice says of the display: a notice of another setting, or
 // of an unexpected size, says nothing. Dimmed counts as on.
 DisplayState ReadDisplayState(const POWERBROADCAST_SETTING* setting);
+// Which notice it is: the session's, or the console's (the monitor's on Vista and 7).
+DisplaySource DisplayNoticeSource(const POWERBROADCAST_SETTING* setting);
+// The display is off when a notice has said so and none says it is on: the console
+// may be off while the remote display of a session is on.
+bool DisplayIsOff(const DisplayState* states);
 void WatchDisplayState(HWND window);
 void StopWatchingDisplayState();
 

@@ -10,6 +10,8 @@
 #include "settings/settings.h"
 
 static const char monitorClassName[] = "KranichhofMonitorClass";
+// WM_DPICHANGED, which the headers give only to programs for Windows 8.1.
+static const UINT kDpiChanged = 0x02E0;
 
 static LRESULT HandToSaver(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -39,6 +41,11 @@ LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_SYSCOMMAND:
         return HandToSaver(message, wParam, lParam);
+    case kDpiChanged:
+        // The saver window fits every window to its monitor; this one may be
+        // closed by it, so not while its own message is handled.
+        PostMessageA(hostState.mainWindow, message, wParam, 0);
+        return 0;
     case WM_CLOSE:
         // These windows close only with the run, whose close request may be refused.
         PostMessageA(hostState.mainWindow, WM_CLOSE, 0, 0);
@@ -53,10 +60,8 @@ LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void OpenMonitorWindows(const FullScreenLayout& layout)
+static void RegisterMonitorClass()
 {
-    if (layout.otherCount == 0)
-        return;
     WNDCLASSA monitorClass = {};
     // Each window keeps its own device context, for the pixel format of its scene.
     monitorClass.style = CS_OWNDC;
@@ -66,14 +71,87 @@ void OpenMonitorWindows(const FullScreenLayout& layout)
     monitorClass.lpszClassName = monitorClassName;
     // Fails harmlessly where an earlier run in the same process registered it.
     RegisterClassA(&monitorClass);
+}
+
+// A monitor beyond the scene table gets a window all the same: without a record
+// it stays black, and no monitor shows the desktop.
+static void OpenMonitorWindow(const MonitorBox& monitor)
+{
+    const ScreenBox& box = monitor.box;
+    // Never activated, by the mouse, by touch or by pen: the saver window keeps the
+    // activation, whose loss would end the run.
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, monitorClassName, "",
+                                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.x, box.y,
+                                  box.width, box.height, hostState.mainWindow, nullptr,
+                                  hostState.instance, nullptr);
+    if (!window)
+        return;
+    hostState.monitorWindows[hostState.monitorWindowCount++] = {window, monitor};
+    // Shown without taking the activation from the saver window.
+    ShowWindow(window, SW_SHOWNA);
+}
+
+void OpenMonitorWindows(const FullScreenLayout& layout)
+{
+    hostState.monitorWindowCount = 0;
+    if (layout.otherCount == 0)
+        return;
+    RegisterMonitorClass();
+    for (int i = 0; i < layout.otherCount; ++i)
+        OpenMonitorWindow(layout.others[i]);
+}
+
+static bool SameMonitor(const MonitorBox& one, const MonitorBox& other)
+{
+    return lstrcmpA(one.device, other.device) == 0;
+}
+
+static bool SameBox(const ScreenBox& one, const ScreenBox& other)
+{
+    return one.x == other.x && one.y == other.y && one.width == other.width &&
+           one.height == other.height;
+}
+
+static const MonitorBox* FindMonitor(const FullScreenLayout& layout, const MonitorBox& monitor)
+{
+    for (int i = 0; i < layout.otherCount; ++i)
+        if (SameMonitor(layout.others[i], monitor))
+            return &layout.others[i];
+    return nullptr;
+}
+
+// A window that stays keeps its scene: a new size refits the scene's projection on
+// WM_SIZE, and its animation goes on.
+static bool KeepMonitorWindow(MonitorWindow& kept, const FullScreenLayout& layout)
+{
+    const MonitorBox* monitor = FindMonitor(layout, kept.monitor);
+    if (!monitor) {
+        // Its scene's resources go with it.
+        DestroyWindow(kept.window);
+        return false;
+    }
+    const ScreenBox& box = monitor->box;
+    if (!SameBox(box, kept.monitor.box))
+        SetWindowPos(kept.window, HWND_TOPMOST, box.x, box.y, box.width, box.height,
+                     SWP_NOACTIVATE);
+    kept.monitor = *monitor;
+    return true;
+}
+
+void FitMonitorWindows(const FullScreenLayout& layout)
+{
+    int kept = 0;
+    for (int i = 0; i < hostState.monitorWindowCount; ++i)
+        if (KeepMonitorWindow(hostState.monitorWindows[i], layout))
+            hostState.monitorWindows[kept++] = hostState.monitorWindows[i];
+    hostState.monitorWindowCount = kept;
+    if (layout.otherCount > 0)
+        RegisterMonitorClass();
     for (int i = 0; i < layout.otherCount; ++i) {
-        const ScreenBox& box = layout.others[i];
-        HWND window = CreateWindowExA(WS_EX_TOPMOST, monitorClassName, "",
-                                      WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.x, box.y,
-                                      box.width, box.height, hostState.mainWindow, nullptr,
-                                      hostState.instance, nullptr);
-        // Shown without taking the activation from the saver window.
-        if (window)
-            ShowWindow(window, SW_SHOWNA);
+        bool open = false;
+        for (int k = 0; k < kept && !open; ++k)
+            open = SameMonitor(hostState.monitorWindows[k].monitor, layout.others[i]);
+        if (!open)
+            OpenMonitorWindow(layout.others[i]);
     }
 }

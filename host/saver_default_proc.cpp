@@ -46,10 +46,23 @@ bool CursorReadingEndsRun(bool read, POINT position)
     return measured;
 }
 
+// A display change can move the cursor: the system moves it off a monitor that
+// went away, before or after it tells the run of the change. That move is not the
+// user's: the run follows the change, and the travel starts where the cursor is.
+static bool DeskChangedSinceLayout()
+{
+    return !SameDesk(ReadDesk(), hostState.laidOutDesk);
+}
+
 // The coordinates carried by the message are not used: small moves in one
 // direction add up from the unchanged anchor until they pass the threshold.
 static void ApplyMouseTravel(HWND window)
 {
+    if (DeskChangedSinceLayout()) {
+        FollowDisplayChange();
+        AnchorAtCursor();
+        return;
+    }
     POINT position = {};
     bool read = GetCursorPos(&position) != FALSE;
     if (CursorReadingEndsRun(read, position))
@@ -93,11 +106,6 @@ LRESULT CALLBACK SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
             RequestClose(window);
         else if (GetForegroundWindow() == window)
             hostState.becameForeground = true;
-        break;
-    case WM_DISPLAYCHANGE:
-        // A monitor was added, removed or moved, or a resolution changed: the
-        // run's windows no longer fit the monitors.
-        RequestClose(window);
         break;
     case WM_SETCURSOR:
         SetCursor(nullptr);

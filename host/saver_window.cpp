@@ -7,6 +7,8 @@
 static const char saverClassName[] = "WindowsScreenSaverClass";
 static const char fullScreenTitle[] = "Screen Saver";
 static const char previewTitle[] = "Preview";
+// WM_DPICHANGED, which the headers give only to programs for Windows 8.1.
+static const UINT kDpiChanged = 0x02E0;
 
 struct WindowShape {
     const char* title;
@@ -36,12 +38,14 @@ struct MonitorList {
 static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 {
     auto* found = reinterpret_cast<MonitorList*>(list);
-    MONITORINFO info = {};
+    MONITORINFOEXA info = {};
     info.cbSize = sizeof info;
     if (found->count < kMonitorsRead && found->getInfo(monitor, &info)) {
         const RECT& r = info.rcMonitor;
-        found->monitors[found->count++] = {{r.left, r.top, r.right - r.left, r.bottom - r.top},
-                                           (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+        MonitorBox& box = found->monitors[found->count++];
+        box.box = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+        box.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+        lstrcpynA(box.device, info.szDevice, sizeof box.device);
     }
     return TRUE;
 }
@@ -49,7 +53,7 @@ static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
 // Every monitor gets a window, so that none of them keeps showing the desktop. The
 // monitor functions came with Windows 98 and 2000; without them the primary screen
 // is the only monitor.
-static FullScreenLayout MeasureFullScreen()
+FullScreenLayout MeasureFullScreen()
 {
     // The system keeps the primary screen's top left corner at the origin.
     ScreenBox primaryScreen = {0, 0, GetSystemMetrics(SM_CXSCREEN),
@@ -62,6 +66,20 @@ static FullScreenLayout MeasureFullScreen()
     if (enumerate && list.getInfo)
         enumerate(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
     return LayOutFullScreen(primaryScreen, list.monitors, list.count);
+}
+
+DeskShape ReadDesk()
+{
+    return {{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)},
+            GetSystemMetrics(SM_CMONITORS)};
+}
+
+bool SameDesk(const DeskShape& one, const DeskShape& other)
+{
+    const ScreenBox &a = one.virtualScreen, &b = other.virtualScreen;
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height &&
+           one.monitors == other.monitors;
 }
 
 static WindowShape FullScreenShape(ScreenBox frame)
@@ -129,14 +147,21 @@ static int RunMessageLoop()
 
 int RunSaverWindow(HWND parent)
 {
-    // A run starts here, and the first quit code posted in it must stand.
+    // A run starts here, and the first quit code posted in it must stand; nothing
+    // an earlier run in this process learnt of the display holds any longer.
     hostState.quitPosted = false;
+    hostState.becameForeground = false;
+    hostState.displayOff = false;
+    hostState.layoutPending = false;
+    for (DisplayState& state : hostState.displayStates)
+        state = DisplayUnknown;
     WindowShape shape;
     FullScreenLayout layout = {};
     if (parent) {
         shape = PreviewShape(parent);
         hostState.isPreview = true;
     } else {
+        hostState.laidOutDesk = ReadDesk();
         layout = MeasureFullScreen();
         shape = FullScreenShape(layout.window);
         if (ActivateRunningSaver())
@@ -206,23 +231,55 @@ static void ForwardToPreviewParent(HWND window, UINT message, LPARAM lParam)
         PostMessageA(parent, message, parentHandle, lParam);
 }
 
+// The saver window takes the primary monitor's rectangle, and the others follow
+// their monitors. The system may have moved the cursor off a monitor that went
+// away; where it stands now is where the user's travel starts.
+static void FitWindowsToMonitors()
+{
+    hostState.laidOutDesk = ReadDesk();
+    FullScreenLayout layout = MeasureFullScreen();
+    const ScreenBox& frame = layout.window;
+    SetWindowPos(hostState.mainWindow, HWND_TOPMOST, frame.x, frame.y, frame.width,
+                 frame.height, SWP_NOACTIVATE);
+    FitMonitorWindows(layout);
+    AnchorAtCursor();
+}
+
+// A monitor added, removed, moved, resized or scaled: the run goes on over the
+// monitors as they are now. DisplayPort monitors leave the layout when they sleep,
+// so a change often comes as the display goes off; the windows are then fitted
+// when it is on again.
+void FollowDisplayChange()
+{
+    if (hostState.displayOff) {
+        hostState.layoutPending = true;
+        return;
+    }
+    FitWindowsToMonitors();
+}
+
 // While the display is off nothing is drawn, and the timer that asks for frames
 // stops, so that the process sleeps. The clock moves by frames, so the animation
 // goes on where it stopped.
 static void FollowDisplayState(HWND window, const POWERBROADCAST_SETTING* setting)
 {
-    switch (ReadDisplayState(setting)) {
-    case DisplayOff:
-        hostState.displayOff = true;
+    DisplayState state = ReadDisplayState(setting);
+    if (state == DisplayUnknown)
+        return;
+    hostState.displayStates[DisplayNoticeSource(setting)] = state;
+    bool off = DisplayIsOff(hostState.displayStates);
+    if (off == hostState.displayOff)
+        return;
+    hostState.displayOff = off;
+    if (off) {
         StopSceneTimer(window);
-        break;
-    case DisplayOn:
-        hostState.displayOff = false;
-        StartSceneTimer(window);
-        break;
-    case DisplayUnknown:
-        break;
+        return;
     }
+    if (hostState.layoutPending) {
+        hostState.layoutPending = false;
+        FitWindowsToMonitors();
+    }
+    StartSceneTimer(window);
 }
 
 // Switching tasks or starting another saver must not interrupt a full-screen run.
@@ -267,6 +324,12 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (FramesStopped())
             return 0;
         Sleep(0);
+        break;
+    case WM_DISPLAYCHANGE: case kDpiChanged:
+        if (!hostState.isPreview && !hostState.closeAccepted) {
+            FollowDisplayChange();
+            return 0;
+        }
         break;
     case WM_POWERBROADCAST:
         if (wParam == PBT_POWERSETTINGCHANGE && !hostState.isPreview && !hostState.closeAccepted) {

@@ -9,10 +9,10 @@ FullScreenLayout LayOutFullScreen(ScreenBox primaryScreen, const MonitorBox* mon
     for (int i = 0; i < count; ++i)
         if (monitors[i].primary)
             layout.window = monitors[i].box;
-    for (int i = 0; i < count && layout.otherCount < kMostMonitors - 1; ++i) {
+    for (int i = 0; i < count && layout.otherCount < kMostMonitorWindows - 1; ++i) {
         const ScreenBox& box = monitors[i].box;
         if (!monitors[i].primary && box.width > 0 && box.height > 0)
-            layout.others[layout.otherCount++] = box;
+            layout.others[layout.otherCount++] = monitors[i];
     }
     return layout;
 }

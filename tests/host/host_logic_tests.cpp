@@ -281,7 +281,7 @@ static Boxes Layout(const std::vector<MonitorBox>& monitors)
                                                static_cast<int>(monitors.size()));
     Boxes boxes = {{layout.window.x, layout.window.y, layout.window.width, layout.window.height}};
     for (int i = 0; i < layout.otherCount; ++i) {
-        const ScreenBox& c = layout.others[i];
+        const ScreenBox& c = layout.others[i].box;
         boxes.push_back({c.x, c.y, c.width, c.height});
     }
     return boxes;
@@ -290,7 +290,7 @@ static Boxes Layout(const std::vector<MonitorBox>& monitors)
 TEST(ScreenLayout, WithoutAListOfMonitorsThePrimaryScreenIsTheOnlyOne)
 {
     EXPECT_EQ(Layout({}), (Boxes{{0, 0, 1280, 1024}}));
-    EXPECT_EQ(Layout({{{0, 0, 1280, 1024}, true}}), (Boxes{{0, 0, 1280, 1024}}));
+    EXPECT_EQ(Layout({{{0, 0, 1280, 1024}, true, {}}}), (Boxes{{0, 0, 1280, 1024}}));
 }
 
 // Listed before the primary one, to its left, taller and reaching above it; then one
@@ -298,21 +298,22 @@ TEST(ScreenLayout, WithoutAListOfMonitorsThePrimaryScreenIsTheOnlyOne)
 // would cross monitors of different scales.
 TEST(ScreenLayout, EveryOtherMonitorGetsAWindowOfExactlyItsRectangle)
 {
-    EXPECT_EQ(Layout({{{-1920, -96, 1920, 1200}, false}, {{0, 0, 1280, 1024}, true},
-                      {{640, -768, 1024, 768}, false}}),
+    EXPECT_EQ(Layout({{{-1920, -96, 1920, 1200}, false, {}}, {{0, 0, 1280, 1024}, true, {}},
+                      {{640, -768, 1024, 768}, false, {}}}),
               (Boxes{{0, 0, 1280, 1024}, {-1920, -96, 1920, 1200}, {640, -768, 1024, 768}}));
 }
 
-TEST(ScreenLayout, EmptyMonitorsAndAnyBeyondSixteenGetNoWindow)
+// No monitor may show the desktop: those beyond the scene table get black windows.
+TEST(ScreenLayout, EmptyMonitorsGetNoWindowAndSixtyThreeOthersGetOne)
 {
     std::vector<MonitorBox> monitors = {
-        {{1280, 0, 0, 768}, false}, {{1280, 0, 1024, 0}, false}, {{0, 0, 1280, 1024}, true}};
-    for (int i = 0; i < 20; ++i)
-        monitors.push_back({{1280 + 1024 * i, 0, 1024, 768}, false});
+        {{1280, 0, 0, 768}, false, {}}, {{1280, 0, 1024, 0}, false, {}}, {{0, 0, 1280, 1024}, true, {}}};
+    for (int i = 0; i < 70; ++i)
+        monitors.push_back({{1280 + 1024 * i, 0, 1024, 768}, false, {}});
     Boxes boxes = Layout(monitors);
-    ASSERT_EQ(boxes.size(), 16u);
+    ASSERT_EQ(boxes.size(), 64u);
     EXPECT_EQ(boxes[1], (std::array<int, 4>{1280, 0, 1024, 768}));
-    EXPECT_EQ(boxes[15], (std::array<int, 4>{1280 + 1024 * 14, 0, 1024, 768}));
+    EXPECT_EQ(boxes[63], (std::array<int, 4>{1280 + 1024 * 62, 0, 1024, 768}));
 }
 
 // A mode run inside this process, with the pixel-density declaration recorded. A
@@ -369,6 +370,31 @@ static double ClockAfterPumping(DWORD ms)
     for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(5))
         PumpMessages();
     return sceneState.clock;
+}
+
+// In a remote session the console may be off while the session's display is on.
+TEST(DisplayState, IsOffWhenANoticeSaysSoAndNoneSaysOn)
+{
+    DisplayState states[kDisplaySources] = {DisplayUnknown, DisplayUnknown};
+    EXPECT_FALSE(DisplayIsOff(states));
+    states[ConsoleDisplay] = DisplayOff;
+    EXPECT_TRUE(DisplayIsOff(states));
+    states[SessionDisplay] = DisplayOn;
+    EXPECT_FALSE(DisplayIsOff(states));
+}
+
+// The system moves the cursor off a monitor that went away, and the move may come
+// before the notice of the change: the run follows the change instead of ending.
+TEST(DisplayChange, ACursorMovedWithTheMonitorsDoesNotEndTheRun)
+{
+    HWND window = RunModeInProcess("/s");
+    hostState.laidOutDesk = {};
+    hostState.anchorPoint = {-5000, 100};
+    SendMessageA(window, WM_MOUSEMOVE, 0, 0);
+    MSG close;
+    EXPECT_FALSE(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_TRUE(SameDesk(hostState.laidOutDesk, ReadDesk()));
+    EndModeInProcess(window);
 }
 
 TEST(DisplayState, NoFrameIsDrawnWhileTheDisplayIsOffAndTheAnimationGoesOnAfter)

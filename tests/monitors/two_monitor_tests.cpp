@@ -218,3 +218,82 @@ TEST(TwoMonitorRun, AClickOnTheOtherMonitorEndsIt)
     SendMouse(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(WaitForExitPumping(process), 0u);
 }
+
+// The other monitor laid out anew with xrandr to the primary one's right, so that
+// X keeps the primary one, and with it the cursor, where they are; then the change
+// is announced as Windows announces it: Wine reads the new monitors but tells no
+// window. A width of 0 switches the monitor off; a `left` of true puts it back.
+static bool LayOutOtherMonitor(int width, int height, bool left = false)
+{
+    std::string other = width ? "--mode " + std::to_string(width) + "x" + std::to_string(height) +
+                                    (left ? " --pos 0x0" : " --pos 640x0")
+                              : "--off";
+    // Wine runs a Unix program without a handle to wait on; the change shows in the metrics.
+    auto desk = [] {
+        return std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + " " +
+               std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + " " +
+               std::to_string(GetSystemMetrics(SM_CMONITORS));
+    };
+    const std::string before = desk();
+    StartProgram("Z:\\usr\\bin\\xrandr", "--fb 1440x600 --output DUMMY0 --pos " +
+                                                std::string(left ? "800" : "0") + "x0 --output DUMMY1 " + other);
+    for (int i = 0; desk() == before; ++i)
+        if (i == 50)
+            return false;
+        else
+            Sleep(100);
+    DWORD_PTR answer;
+    SendMessageTimeoutA(HWND_BROADCAST, WM_DISPLAYCHANGE, 32, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    return true;
+}
+
+static BOOL CALLBACK CountWindow(HWND window, LPARAM count)
+{
+    *reinterpret_cast<int*>(count) += IsWindowVisible(window) ? 1 : 0;
+    return TRUE;
+}
+
+class DisplayChanges : public SaverOnTwoMonitors {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (LayOutOtherMonitor(800, 600))
+            Run("Art=KH-Satellit\r\n");
+    }
+    static void TearDownTestSuite()
+    {
+        LayOutOtherMonitor(800, 600, true);
+        SaverOnTwoMonitors::TearDownTestSuite();
+    }
+    static int SaverWindows()
+    {
+        int count = 0;
+        EnumThreadWindows(process.dwThreadId, CountWindow, reinterpret_cast<LPARAM>(&count));
+        return count;
+    }
+};
+
+// A smaller mode, the monitor off and on again: each time the run goes on, and the
+// other monitor's window follows it with a round globe of its new size.
+TEST_F(DisplayChanges, TheRunGoesOnAndItsWindowsFollowTheMonitors)
+{
+    ASSERT_TRUE(LayOutOtherMonitor(640, 480));
+    EXPECT_TRUE(KeepsRunning(process, 1000));
+    RECT other = OtherMonitor(), frame = {};
+    EXPECT_EQ(other.right - other.left, 640);
+    GetWindowRect(WindowFromPoint({other.left + 10, 10}), &frame);
+    EXPECT_TRUE(EqualRect(&frame, &other));
+    ExpectGlobeInTheMiddleOf(other);
+
+    ASSERT_TRUE(LayOutOtherMonitor(0, 0));
+    EXPECT_TRUE(KeepsRunning(process, 1000));
+    EXPECT_EQ(SaverWindows(), 1);
+
+    ASSERT_TRUE(LayOutOtherMonitor(800, 600));
+    EXPECT_TRUE(KeepsRunning(process, 1000));
+    EXPECT_EQ(SaverWindows(), 2);
+    ExpectGlobeInTheMiddleOf(OtherMonitor());
+    ExpectGlobeInTheMiddleOf(PrimaryMonitor());
+    SendKey('K', false);
+    EXPECT_EQ(WaitForExitPumping(process), 0u);
+}
