@@ -79,7 +79,9 @@ Var SaverPath   ; our saver as Windows itself would write it for the chosen one
 ; own name so that the path written for the 64-bit system finds the file.
 !macro SAVER_FOLDER un
 Function ${un}SaverFolder
-  ; Returns "error" where kernel32 lacks the function (before XP), 0 on 32-bit Windows.
+  ; Gives "error" where kernel32 lacks the function (before XP), 0 on 32-bit Windows;
+  ; $1 stays 0 where the plug-in cannot load (it needs MSVCRT.DLL, as the saver does).
+  StrCpy $1 0
   System::Call 'kernel32::GetSystemWow64Directory(t .r0, i ${NSIS_MAX_STRLEN}) i .r1'
   ${If} $1 == "error"
   ${OrIf} $1 == 0
