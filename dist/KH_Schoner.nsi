@@ -46,6 +46,7 @@ VIFileVersion "${VERSION}.0.0"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
 ; Ticked unless the user unticks it: the display settings open with our saver.
+!define MUI_FINISHPAGE_TITLE_3LINES
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Bildschirmschoner-Einstellungen öffnen"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenDisplaySettings
@@ -179,7 +180,7 @@ benutzt: Der Bildschirmschoner läuft (vielleicht als Vorschau in den \
 Anzeigeeinstellungen), oder ein anderes Programm hat sie geöffnet. ${message}$\r$\n$\r$\n\
 Beenden Sie den Schoner, schließen Sie die Anzeigeeinstellungen und klicken Sie auf \
 „Wiederholen“. „Abbrechen“ bricht ab, ohne etwas zu verändern." /SD IDCANCEL IDRETRY +2
-    Abort "Abgebrochen: $Folder\${SCR} wird benutzt. Es wurde nichts verändert."
+    Abort "Abgebrochen, es wurde nichts verändert."
   ${Loop}
 !macroend
 
@@ -194,9 +195,12 @@ Section "-Bildschirmschoner" SaverSection
     MessageBox MB_OK|MB_ICONSTOP "Das Setup kann nicht in den Ordner $Folder schreiben, \
 in dem Windows seine Bildschirmschoner sucht. Es wurde nichts verändert.$\r$\n$\r$\n\
 Bitte melden Sie sich als Administrator an und starten Sie das Setup noch einmal." /SD IDOK
-    Abort "Abgebrochen: $Folder ist nicht beschreibbar. Es wurde nichts verändert."
+    Abort "Abgebrochen, es wurde nichts verändert."
   ${EndIf}
+  ; The probe leaves no line in the list of details.
+  SetDetailsPrint none
   Delete $0
+  SetDetailsPrint lastused
   !insertmacro WAIT_WHILE_IN_USE "Das Setup kann sie nicht ersetzen."
 
   SetOutPath $Folder
