@@ -18,6 +18,14 @@ need=(
   nsis
 )
 
+# The simulated display with vertical sync (bench/swapcount.c) is preloaded into
+# Wine by the two-monitor tests, built by the machine's own gcc; the i686 suite's
+# 32-bit Wine needs a 32-bit build, which Debian's multilib support makes.
+need+=(gcc)
+if "$(dirname "$0")/can_run_32bit.sh"; then
+  need+=(gcc-multilib)
+fi
+
 # Wine's X11 driver loads these at run time and Wine only recommends them:
 # libGL.so.1 with Mesa behind it and the X extension libraries. Without libGL
 # every pixel format is refused.
