@@ -9,6 +9,7 @@
 #define CALLBACK
 #define MB_OK 0u
 #define MB_ICONERROR 0x10u
+#define CCHDEVICENAME 32
 typedef int BOOL;
 typedef unsigned int UINT;
 typedef unsigned long DWORD;
