@@ -14,6 +14,8 @@ struct ScreenBox {
 // A full-screen run shows a scene on no more than this many monitors, the primary
 // one's first: the scene table has one record for each.
 constexpr int kMostMonitors = 16;
+// WM_DPICHANGED, which the headers give only to programs for Windows 8.1.
+constexpr UINT kDpiChanged = 0x02E0;
 // Monitors beyond the scene table still get a black window, up to this many in all.
 constexpr int kMostMonitorWindows = 64;
 
@@ -33,6 +35,8 @@ struct FullScreenLayout {
     MonitorBox others[kMostMonitorWindows - 1];
     int otherCount;
 };
+
+bool SameBox(const ScreenBox& one, const ScreenBox& other);
 
 // The monitors as a whole: a display change alters one or both.
 struct DeskShape {

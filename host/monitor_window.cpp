@@ -10,8 +10,6 @@
 #include "settings/settings.h"
 
 static const char monitorClassName[] = "KranichhofMonitorClass";
-// WM_DPICHANGED, which the headers give only to programs for Windows 8.1.
-static const UINT kDpiChanged = 0x02E0;
 
 static LRESULT HandToSaver(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -91,25 +89,9 @@ static void OpenMonitorWindow(const MonitorBox& monitor)
     ShowWindow(window, SW_SHOWNA);
 }
 
-void OpenMonitorWindows(const FullScreenLayout& layout)
-{
-    hostState.monitorWindowCount = 0;
-    if (layout.otherCount == 0)
-        return;
-    RegisterMonitorClass();
-    for (int i = 0; i < layout.otherCount; ++i)
-        OpenMonitorWindow(layout.others[i]);
-}
-
 static bool SameMonitor(const MonitorBox& one, const MonitorBox& other)
 {
     return lstrcmpA(one.device, other.device) == 0;
-}
-
-static bool SameBox(const ScreenBox& one, const ScreenBox& other)
-{
-    return one.x == other.x && one.y == other.y && one.width == other.width &&
-           one.height == other.height;
 }
 
 static const MonitorBox* FindMonitor(const FullScreenLayout& layout, const MonitorBox& monitor)
@@ -154,4 +136,10 @@ void FitMonitorWindows(const FullScreenLayout& layout)
         if (!open)
             OpenMonitorWindow(layout.others[i]);
     }
+}
+
+void OpenMonitorWindows(const FullScreenLayout& layout)
+{
+    hostState.monitorWindowCount = 0;
+    FitMonitorWindows(layout);
 }

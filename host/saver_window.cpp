@@ -7,8 +7,6 @@
 static const char saverClassName[] = "WindowsScreenSaverClass";
 static const char fullScreenTitle[] = "Screen Saver";
 static const char previewTitle[] = "Preview";
-// WM_DPICHANGED, which the headers give only to programs for Windows 8.1.
-static const UINT kDpiChanged = 0x02E0;
 
 struct WindowShape {
     const char* title;
@@ -77,9 +75,7 @@ DeskShape ReadDesk()
 
 bool SameDesk(const DeskShape& one, const DeskShape& other)
 {
-    const ScreenBox &a = one.virtualScreen, &b = other.virtualScreen;
-    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height &&
-           one.monitors == other.monitors;
+    return SameBox(one.virtualScreen, other.virtualScreen) && one.monitors == other.monitors;
 }
 
 static WindowShape FullScreenShape(ScreenBox frame)

@@ -2,6 +2,12 @@
 // work it out.
 #include "host/host.h"
 
+bool SameBox(const ScreenBox& one, const ScreenBox& other)
+{
+    return one.x == other.x && one.y == other.y && one.width == other.width &&
+           one.height == other.height;
+}
+
 FullScreenLayout LayOutFullScreen(ScreenBox primaryScreen, const MonitorBox* monitors, int count)
 {
     FullScreenLayout layout = {primaryScreen, {}, 0};

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "host/host.h"
 #include "tests/host/saver_driver.h"
 #include "tests/support/test_support.h"
 
@@ -229,15 +230,10 @@ static bool LayOutOtherMonitor(int width, int height, bool left = false)
                                     (left ? " --pos 0x0" : " --pos 640x0")
                               : "--off";
     // Wine runs a Unix program without a handle to wait on; the change shows in the metrics.
-    auto desk = [] {
-        return std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + " " +
-               std::to_string(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + " " +
-               std::to_string(GetSystemMetrics(SM_CMONITORS));
-    };
-    const std::string before = desk();
+    const DeskShape before = ReadDesk();
     StartProgram("Z:\\usr\\bin\\xrandr", "--fb 1440x600 --output DUMMY0 --pos " +
                                                 std::string(left ? "800" : "0") + "x0 --output DUMMY1 " + other);
-    for (int i = 0; desk() == before; ++i)
+    for (int i = 0; SameDesk(ReadDesk(), before); ++i)
         if (i == 50)
             return false;
         else
