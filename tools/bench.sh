@@ -86,6 +86,11 @@ for i in "${!revs[@]}"; do
     { echo "could not build $rev" >&2; exit 1; }
 done
 
+# side_saver SIDE: the saver of the working tree ("tree") or of a revision built beside it.
+side_saver() {
+  if [ "$1" = tree ]; then echo "$build/KH_Schoner.scr"; else echo "$other/$1/build/KH_Schoner.scr"; fi
+}
+
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 # The counter's first line is the first window's; below it, one line per window.
 swaps() { awk 'NR == 1 { print $1 + 0 }' "$1" 2>/dev/null || echo 0; }
@@ -463,8 +468,7 @@ vsync_rows() {
         sides="tree ${revs[*]}"
         [ $((round % 2)) = 0 ] && sides="${revs[*]} tree"
         for side in $sides; do
-          if [ "$side" = tree ]; then scr=$build/KH_Schoner.scr; else scr=$other/$side/build/KH_Schoner.scr; fi
-          echo "$side $layout ${kinds[k]} $(vsync_sample "$scr")" >>"$samples"
+          echo "$side $layout ${kinds[k]} $(vsync_sample "$(side_saver "$side")")" >>"$samples"
         done
       done
     done
@@ -487,7 +491,7 @@ NOTE
 
 # against_rows REV
 against_rows() {
-  local rev=$1 samples round k side scr
+  local rev=$1 samples round k side
   samples=$(mktemp)
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
   lay_out_monitors both
@@ -499,8 +503,7 @@ against_rows() {
       number=${numbers[k]} all_monitors=0 saver_settings "${arts[k]}" "$two_prefix"
       # Each kind runs on both sides back to back, first one, then the other.
       for side in $( [ $((round % 2)) = 1 ] && echo "tree $rev" || echo "$rev tree"); do
-        if [ "$side" = tree ]; then scr=$build/KH_Schoner.scr; else scr=$other/$rev/build/KH_Schoner.scr; fi
-        echo "$side ${kinds[k]} $(full_screen_sample "$scr")" >>"$samples"
+        echo "$side ${kinds[k]} $(full_screen_sample "$(side_saver "$side")")" >>"$samples"
       done
     done
   done
