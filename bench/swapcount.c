@@ -1,19 +1,27 @@
 /* Counts the frames a process presents, for tools/bench.sh and the monitor tests,
  * and can stand in for a display with vertical sync.
- *   LD_PRELOAD=swapcount.so SWAPCOUNT_FILE=/path [VSYNC_HZ=60] program ...
+ *   LD_PRELOAD=swapcount.so SWAPCOUNT_FILE=/path [VSYNC_HZ=60 [VSYNC_HZ_800=75]
+ *     [VSYNC_PROCESS_WIDE=1]] program ...
  *
  * Counting: after every glXSwapBuffers or eglSwapBuffers (xscreensaver's hacks
- * present through EGL) the file's first line holds "<count> <first-swap-ns>" of the
- * first drawable (or surface) that presented, the second from CLOCK_REALTIME; a
- * program that draws in several windows, one frame in each per step, is counted in
- * steps there. Each further drawable has a line of the same form below it, in the
- * order of their first swaps, so that every window's frames can be read.
+ * present through EGL) the file's first line holds "<count> <first-swap-ns> <torn>
+ * <hz>" of the first drawable (or surface) that presented, the second from
+ * CLOCK_REALTIME, the third its presents that did not wait for the blank, the last
+ * its simulated refresh (0 without vertical sync); a program that draws in several
+ * windows, one frame in each per step, is counted in steps there. Each further
+ * drawable has a line of the same form below it, in the order of their first
+ * swaps, so that every window's frames can be read.
  *
  * Vertical sync: with VSYNC_HZ set (frames per second, e.g. 60), each GLX swap
  * blocks afterwards until as many boundaries of a grid of 1/VSYNC_HZ on
  * CLOCK_MONOTONIC have passed as the drawable's swap interval says: 1 until the
- * program sets another, 0 never blocks. The grid is one for every drawable and
- * process, as if every monitor had the same refresh and phase. Wine hands
+ * program sets another; 0 never blocks, and such a present counts as torn, since a
+ * driver that flips the window, or a desktop that nothing composes, shows it
+ * halfway through the scan-out. VSYNC_HZ_<width>=<hz> gives the drawables of that
+ * width in pixels a monitor of that refresh (the test layouts have one monitor of
+ * each width that matters); each refresh has its own grid, all of one phase.
+ * VSYNC_PROCESS_WIDE=1 keeps one swap interval for the whole process, whatever
+ * drawable is current when it is set, as Mesa's WGL does. Wine hands
  * wglSwapIntervalEXT to GLX_EXT_swap_control (else to the MESA or SGI variant)
  * only where glXQueryExtensionsString names it, and sets 1 before a drawable's
  * first swap; Xvfb's and Xorg's software GLX need not name it, so the string gets
@@ -29,6 +37,7 @@
  * Programs that take the GLX functions from libGL by dlsym or glXGetProcAddress
  * (Wine's X11 driver does) get these as well. */
 #define _GNU_SOURCE
+#include <ctype.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -49,6 +58,8 @@ typedef void (*IntervalExtFunction)(void *display, unsigned long drawable, int i
 typedef int (*IntervalMesaFunction)(unsigned int interval);
 typedef int (*IntervalSgiFunction)(int interval);
 typedef unsigned long (*CurrentDrawableFunction)(void);
+typedef void (*QueryDrawableFunction)(void *display, unsigned long drawable, int attribute,
+                                      unsigned int *value);
 
 static SwapFunction realSwap;
 static EglSwapFunction realEglSwap;
@@ -63,9 +74,18 @@ static CurrentDrawableFunction realCurrentDrawable;
 
 static const char swapControl[] = "GLX_EXT_swap_control";
 static const int kBadValue = 6;  /* GLX_BAD_VALUE */
+static const int kGlxWidth = 0x801D;  /* GLX_WIDTH */
 
 static char countPath[4096];
 static long long vsyncPeriodNs;  /* 0: no simulated display */
+static int processWide;         /* one swap interval for every drawable */
+static int processInterval = 1;
+enum { kMaxRefreshes = 8 };
+static struct {
+    unsigned int width;
+    long long periodNs;
+} refreshes[kMaxRefreshes];
+static int refreshCount;
 static int countFile = -1;
 static int countFileTried;
 
@@ -74,7 +94,9 @@ static int countFileTried;
 struct Drawable {
     unsigned long id;
     unsigned long long count;
+    unsigned long long torn;
     long long firstSwapNs;
+    long long periodNs;  /* its monitor's refresh; 0 until its first GLX swap */
     int interval;
     int line;
 };
@@ -101,13 +123,24 @@ static void *NextSymbol(const char *name)
     return lookup ? lookup(RTLD_NEXT, name) : NULL;
 }
 
+static long long PeriodNs(const char *hz)
+{
+    double rate = strtod(hz, NULL);
+    return rate > 0 ? (long long)(1e9 / rate + 0.5) : 0;
+}
+
 static void Take(const char *name, const char *value)
 {
     if (strcmp(name, "SWAPCOUNT_FILE") == 0) {
         snprintf(countPath, sizeof countPath, "%s", value);
     } else if (strcmp(name, "VSYNC_HZ") == 0) {
-        double hz = strtod(value, NULL);
-        vsyncPeriodNs = hz > 0 ? (long long)(1e9 / hz + 0.5) : 0;
+        vsyncPeriodNs = PeriodNs(value);
+    } else if (strncmp(name, "VSYNC_HZ_", 9) == 0 && isdigit((unsigned char)name[9]) &&
+               refreshCount < kMaxRefreshes) {
+        refreshes[refreshCount].width = (unsigned int)strtoul(name + 9, NULL, 10);
+        refreshes[refreshCount++].periodNs = PeriodNs(value);
+    } else if (strcmp(name, "VSYNC_PROCESS_WIDE") == 0) {
+        processWide = atoi(value) != 0;
     }
 }
 
@@ -121,6 +154,8 @@ __attribute__((constructor)) static void ReadSettings(void)
         Take("SWAPCOUNT_FILE", value);
     if ((value = getenv("VSYNC_HZ")) != NULL)
         Take("VSYNC_HZ", value);
+    if ((value = getenv("VSYNC_PROCESS_WIDE")) != NULL)
+        Take("VSYNC_PROCESS_WIDE", value);
     if (!settings || !(file = fopen(settings, "re")))
         return;
     while (fgets(line, sizeof line, file)) {
@@ -159,7 +194,7 @@ static struct Drawable *Find(unsigned long id)
 /* Called with the lock held. */
 static void Record(struct Drawable *drawable)
 {
-    char text[64];
+    char text[96];
     int length;
     if (!drawable)
         return;
@@ -175,32 +210,69 @@ static void Record(struct Drawable *drawable)
     if (countFile < 0)
         return;
     /* Fixed width, so that every write covers the one before. */
-    length = snprintf(text, sizeof text, "%20llu %20lld\n", drawable->count, drawable->firstSwapNs);
+    length = snprintf(text, sizeof text, "%20llu %20lld %20llu %6u\n", drawable->count,
+                      drawable->firstSwapNs, drawable->torn,
+                      drawable->periodNs > 0 ? (unsigned)(1e9 / (double)drawable->periodNs + 0.5) : 0u);
     if (pwrite(countFile, text, (size_t)length, (off_t)(drawable->line - 1) * length) < 0)
         return;
 }
 
-/* The display's scan-out: the swap is seen at the interval's boundary. */
-static void WaitForBoundaries(int interval)
+/* The refresh of the drawable's monitor, told by the drawable's width. */
+static long long DrawablePeriodNs(void *display, unsigned long id)
 {
-    long long next = (Now(CLOCK_MONOTONIC) / vsyncPeriodNs + interval) * vsyncPeriodNs;
+    static QueryDrawableFunction query;
+    unsigned int width = 0;
+    int i;
+    if (refreshCount == 0)
+        return vsyncPeriodNs;
+    if (!query) {
+        /* Wine loads libGL for its driver, not into the global scope; its drawables
+         * are GLX windows, which only GLX can measure. */
+        void *gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD);
+        if (gl)
+            query = (QueryDrawableFunction)RealDlsym()(gl, "glXQueryDrawable");
+    }
+    if (query)
+        query(display, id, kGlxWidth, &width);
+    for (i = 0; i < refreshCount; ++i)
+        if (refreshes[i].width == width)
+            return refreshes[i].periodNs;
+    return vsyncPeriodNs;
+}
+
+/* The display's scan-out: the swap is seen at the interval's boundary. */
+static void WaitForBoundaries(long long periodNs, int interval)
+{
+    long long next = (Now(CLOCK_MONOTONIC) / periodNs + interval) * periodNs;
     struct timespec until = {(time_t)(next / 1000000000LL), (long)(next % 1000000000LL)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, NULL) == EINTR) {
     }
 }
 
-static void Presented(unsigned long id, int waits)
+static void Presented(void *display, unsigned long id, int waits)
 {
     struct Drawable *drawable;
-    int interval;
+    int interval, known;
+    long long periodNs = 0;
     pthread_mutex_lock(&lock);
     drawable = Find(id);
-    interval = drawable ? drawable->interval : 1;
+    interval = processWide ? processInterval : drawable ? drawable->interval : 1;
+    known = drawable && drawable->periodNs > 0;
+    if (known)
+        periodNs = drawable->periodNs;
     pthread_mutex_unlock(&lock);
-    if (waits && vsyncPeriodNs > 0 && interval > 0)
-        WaitForBoundaries(interval);
+    waits = waits && vsyncPeriodNs > 0;
+    if (waits && !known)
+        periodNs = DrawablePeriodNs(display, id);
+    if (waits && interval > 0)
+        WaitForBoundaries(periodNs, interval);
     pthread_mutex_lock(&lock);
-    Record(Find(id));
+    drawable = Find(id);
+    if (drawable && waits) {
+        drawable->periodNs = periodNs;
+        drawable->torn += interval == 0;
+    }
+    Record(drawable);
     pthread_mutex_unlock(&lock);
 }
 
@@ -210,7 +282,7 @@ void glXSwapBuffers(void *display, unsigned long drawable)
         realSwap = (SwapFunction)NextSymbol("glXSwapBuffers");
     if (realSwap)
         realSwap(display, drawable);
-    Presented(drawable, 1);
+    Presented(display, drawable, 1);
 }
 
 unsigned int eglSwapBuffers(void *display, void *surface)
@@ -220,7 +292,7 @@ unsigned int eglSwapBuffers(void *display, void *surface)
         realEglSwap = (EglSwapFunction)NextSymbol("eglSwapBuffers");
     if (realEglSwap)
         presented = realEglSwap(display, surface);
-    Presented((unsigned long)(uintptr_t)surface, 0);
+    Presented(display, (unsigned long)(uintptr_t)surface, 0);
     return presented;
 }
 
@@ -228,7 +300,9 @@ static void SetInterval(unsigned long drawable, int interval)
 {
     struct Drawable *entry;
     pthread_mutex_lock(&lock);
-    if ((entry = Find(drawable)) != NULL)
+    if (processWide)
+        processInterval = interval;
+    else if ((entry = Find(drawable)) != NULL)
         entry->interval = interval;
     pthread_mutex_unlock(&lock);
 }
