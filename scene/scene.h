@@ -52,6 +52,15 @@ struct SceneState {
     // Set when a scene on another monitor than the primary one cannot be made:
     // it is then released, and its window stays black.
     bool failed;
+
+    // The client size the frames are drawn for.
+    int width;
+    int height;
+    // A scene on another monitor than the primary one is drawn by a thread of its
+    // own, which holds the record and the context while it runs.
+    HANDLE renderThread;   // null: drawn on the main thread, or not at all
+    HANDLE framesWanted;   // set while the saver window's timer runs
+    bool stopWanted;       // read by the thread once framesWanted is set
 };
 
 // One record per window that shows a scene: the first for the saver window on the
@@ -61,8 +70,8 @@ extern SceneState sceneStates[kMostMonitors];
 // The window's own procedure for the saver window. The windows on the other
 // monitors hand it their creation, size, paint and destruction: the first window
 // to be made takes the first record and ends the run on its failures; every later
-// one fails quietly and stays black, and is drawn and presented on the first
-// window's paint.
+// one fails quietly and stays black, and is drawn and presented by a thread of its
+// own while the first window's timer runs.
 LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The record of the scene drawn in the window; null when it shows none.
 SceneState* SceneOfWindow(HWND window);
@@ -75,6 +84,17 @@ void SetProjection(int width, int height);
 // nothing is to be drawn, and started again where the animation stopped.
 void StartSceneTimer(HWND window);
 void StopSceneTimer(HWND window);
+
+// The timer's period, in milliseconds: a scene draws one frame a period at most.
+constexpr UINT kFramePeriod = 2;
+
+// The thread that draws a scene on another monitor: started once the scene is
+// made (false where it cannot be), drawing while the saver window's timer runs,
+// and stopped, waiting for the frame it draws, before the main thread touches the
+// scene again.
+bool StartRenderThread(SceneState& scene, bool drawing);
+void StopRenderThread(SceneState& scene);
+void DrawOnRenderThread(const SceneState& scene, bool drawing);
 
 // A pixel format of the system's own renderer that no driver accelerates.
 bool RendersInSoftware(DWORD pixelFormatFlags);

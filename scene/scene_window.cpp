@@ -1,6 +1,6 @@
 // The scene's window procedure: binds an OpenGL context and an animation to the
 // life of a window. The saver window's scene comes first; a window on another
-// monitor has one of its own, drawn on the first one's timer.
+// monitor has one of its own, drawn by a thread of its own on the first one's timer.
 #include "scene/scene.h"
 
 #include <GL/glu.h>
@@ -12,7 +12,6 @@
 // SetTimer answers a timer of identifier 0 with some other nonzero value; the
 // timer is killed by the identifier it was started with.
 static const UINT_PTR kTimerId = 0;
-static const UINT kTimerPeriod = 2;  // the shortest useful period; each tick yields one frame at most
 
 bool IsFirstScene(const SceneState& scene)
 {
@@ -48,6 +47,8 @@ void SetProjection(int width, int height)
 
 void ResizeScene(SceneState& scene, int width, int height)
 {
+    scene.width = width;
+    scene.height = height;
     MakeSceneCurrent(scene);
     glViewport(0, 0, width, height);
     SetProjection(width, height);
@@ -70,6 +71,18 @@ void PaintFrame(HWND window)
     ReleaseDC(window, deviceContext);
 }
 
+// The other monitors' threads draw while the first scene's timer runs.
+static bool TimerRuns()
+{
+    return sceneStates[0].timerId != 0;
+}
+
+static void DrawOnRenderThreads(bool drawing)
+{
+    for (const SceneState& scene : sceneStates)
+        DrawOnRenderThread(scene, drawing);
+}
+
 static void StopTimer(SceneState& scene)
 {
     if (scene.timerId) {
@@ -82,22 +95,21 @@ void StartSceneTimer(HWND window)
 {
     SceneState* scene = SceneOfWindow(window);
     if (scene && !scene->timerId)
-        scene->timerId = SetTimer(window, kTimerId, kTimerPeriod, nullptr);
+        scene->timerId = SetTimer(window, kTimerId, kFramePeriod, nullptr);
+    DrawOnRenderThreads(true);
 }
 
 void StopSceneTimer(HWND window)
 {
     if (SceneState* scene = SceneOfWindow(window))
         StopTimer(*scene);
+    DrawOnRenderThreads(false);
 }
 
-// Every context presents with a swap interval of 1, and most drivers then hold
-// SwapBuffers until the monitor's next vertical blank. One thread presents every
-// window in turn, so if each waited for a blank of its own, N monitors would get a
-// frame every N blanks, and the animation, which moves by frames, would slow to
-// 1/N. Only the saver window waits; the others present at once, just before it.
+// Every window presents once per vertical blank of its monitor. A new context has
+// a swap interval of 1, but some drivers wait only where the program has set it.
 // Drivers of Windows 95's time lack the extension and are left as they are.
-static void PresentWithoutWaiting()
+static void WaitForEachBlank()
 {
     PROC found = wglGetProcAddress("wglSwapIntervalEXT");
     // Some drivers answer a name they do not know with 1, 2, 3 or -1 instead of null.
@@ -106,7 +118,7 @@ static void PresentWithoutWaiting()
         return;
     auto setSwapInterval = reinterpret_cast<BOOL (WINAPI*)(int)>(
         reinterpret_cast<void (*)()>(found));
-    setSwapInterval(0);
+    setSwapInterval(1);
 }
 
 static SceneState* TakeFreeRecord(HWND window)
@@ -123,6 +135,7 @@ static SceneState* TakeFreeRecord(HWND window)
 // Releases what the scene holds, each resource once, and frees its record.
 static void ReleaseScene(SceneState& scene)
 {
+    StopRenderThread(scene);
     if (scene.renderContext) {
         wglMakeCurrent(scene.deviceContext, nullptr);
         wglDeleteContext(scene.renderContext);
@@ -160,18 +173,25 @@ static void CreateScene(HWND window)
     SceneState& scene = *record;
     const bool first = IsFirstScene(scene);
     scene.deviceContext = GetDC(window);
-    // The first scene goes on after a refused pixel format, with its quit posted;
-    // a format or context that another monitor's card refuses leaves it black.
+    // The first scene goes on after a refused pixel format or context, with its
+    // quit posted; a format or context that another monitor's card refuses leaves
+    // it black.
     bool drawable = ChooseScenePixelFormat(scene);
     scene.renderContext = wglCreateContext(scene.deviceContext);
-    drawable = wglMakeCurrent(scene.deviceContext, scene.renderContext) && scene.renderContext &&
-               drawable;
+    const bool current =
+        scene.renderContext && wglMakeCurrent(scene.deviceContext, scene.renderContext);
+    if (first && drawable && !current) {
+        ShowFailure(scene.renderContext ? "wglMakeCurrent fehlgeschlagen!"
+                                        : "wglCreateContext fehlgeschlagen!");
+        PostQuitOnce(0);
+    }
+    drawable = drawable && current;
     if (!first && !drawable) {
         ReleaseScene(scene);
         return;
     }
-    if (!first)
-        PresentWithoutWaiting();
+    if (drawable)
+        WaitForEachBlank();
 
     RECT client;
     GetClientRect(window, &client);
@@ -191,6 +211,19 @@ static void CreateScene(HWND window)
     ResizeScene(scene, client.right, client.bottom);
     if (first)
         StartSceneTimer(window);
+    else if (!StartRenderThread(scene, TimerRuns()))
+        ReleaseScene(scene);
+}
+
+// The thread lets the context go after its frame; the new size is drawn here, and
+// a new thread goes on from there.
+static void ResizeSceneWindow(SceneState& scene, int width, int height)
+{
+    const bool threaded = scene.renderThread != nullptr;
+    StopRenderThread(scene);
+    ResizeScene(scene, width, height);
+    if (threaded && !StartRenderThread(scene, TimerRuns()))
+        ReleaseScene(scene);
 }
 
 // The first scene's teardown ends the run; a second one finds nothing left.
@@ -205,34 +238,19 @@ static void DestroyScene(HWND window)
         PostQuitOnce(0);
 }
 
-// A scene drawn on the saver window's paint, beside the first one's.
-static bool DrawsBeside(const SceneState& other, const SceneState& first)
-{
-    return &other != &first && other.window && other.renderContext;
-}
-
-// The saver window's paint is the frame of the whole run: it draws every other
-// monitor's scene, then its own, and presents theirs before its own, so that the
-// one wait for the vertical blank comes last. A window on another monitor paints
-// itself only when the system asks it to.
+// The saver window draws its own frame; a window on another monitor leaves it to
+// its thread, which draws the next one soon.
 static void PaintScene(HWND window)
 {
     SceneState* scene = SceneOfWindow(window);
     if (!scene)
         return;
-    const bool first = IsFirstScene(*scene);
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
-    if (first)
-        for (const SceneState& other : sceneStates)
-            if (DrawsBeside(other, *scene))
-                PaintFrame(other.window);
-    PaintFrame(window);
-    if (first)
-        for (const SceneState& other : sceneStates)
-            if (DrawsBeside(other, *scene))
-                SwapBuffers(other.deviceContext);
-    SwapBuffers(scene->deviceContext);
+    if (IsFirstScene(*scene)) {
+        PaintFrame(window);
+        SwapBuffers(scene->deviceContext);
+    }
     EndPaint(window, &paint);
 }
 
@@ -247,7 +265,7 @@ LRESULT CALLBACK SceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_SIZE:
         if (SceneState* scene = SceneOfWindow(window))
-            ResizeScene(*scene, LOWORD(lParam), HIWORD(lParam));
+            ResizeSceneWindow(*scene, LOWORD(lParam), HIWORD(lParam));
         break;
     case WM_PAINT:
         PaintScene(window);
