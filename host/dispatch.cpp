@@ -70,7 +70,7 @@ static void DeclareDpiAware()
     if (setContext && setContext(reinterpret_cast<HANDLE>(kPerMonitorAwareV2)))
         return;
     // Windows 8.1; SHCORE.DLL keeps the awareness in the process, not in itself.
-    if (HMODULE shcore = LoadLibraryA("SHCORE.DLL")) {
+    if (HMODULE shcore = LoadSystemLibrary("SHCORE.DLL")) {
         HRESULT (WINAPI *setAwareness)(int) = nullptr;
         LookUpFunction(shcore, "SetProcessDpiAwareness", setAwareness);
         HRESULT result = setAwareness ? setAwareness(kPerMonitorAware) : E_NOTIMPL;

@@ -18,6 +18,9 @@ constexpr int kMostMonitors = 16;
 constexpr UINT kDpiChanged = 0x02E0;
 // Monitors beyond the scene table still get a black window, up to this many in all.
 constexpr int kMostMonitorWindows = 64;
+// Posted to the saver window when a monitor's scale changed: every window is fitted
+// to its monitor again. (WM_APP itself asks for the password on Windows 95/98/ME.)
+constexpr UINT kFitToMonitors = WM_APP + 1;
 
 // A monitor as the system lists it; `device` names it across display changes.
 struct MonitorBox {
@@ -32,6 +35,7 @@ struct MonitorBox {
 // monitors of different scales.
 struct FullScreenLayout {
     ScreenBox window;
+    char primaryDevice[CCHDEVICENAME];  // empty where the system lists no monitors
     MonitorBox others[kMostMonitorWindows - 1];
     int otherCount;
 };
@@ -75,6 +79,10 @@ struct HostState {
     HANDLE displayNotices[kDisplaySources];       // the registrations; null: none
     bool layoutPending;           // the monitors changed while the display was off
     DeskShape laidOutDesk;        // what the run's windows were last fitted to
+    // The saver window's context belongs to the primary monitor's card, made for
+    // the colour depth of the run's start.
+    char primaryDevice[CCHDEVICENAME];
+    int colourDepth;
 
     MonitorWindow monitorWindows[kMostMonitorWindows - 1];
     int monitorWindowCount;
@@ -107,6 +115,10 @@ void LookUpFunction(HMODULE library, const char* name, Result (WINAPI*& function
     function = reinterpret_cast<Result (WINAPI*)(Parameters...)>(
         reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
+
+// A system library from the system folder only, never by a bare name that searches
+// the program's and the current folder first; null where it cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name);
 
 // Process entry and mode dispatch
 const char* SkipProgramName(const char* commandLine);

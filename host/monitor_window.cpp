@@ -42,7 +42,7 @@ LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case kDpiChanged:
         // The saver window fits every window to its monitor; this one may be
         // closed by it, so not while its own message is handled.
-        PostMessageA(hostState.mainWindow, message, wParam, 0);
+        PostMessageA(hostState.mainWindow, kFitToMonitors, 0, 0);
         return 0;
     case WM_CLOSE:
         // These windows close only with the run, whose close request may be refused.
@@ -71,17 +71,25 @@ static void RegisterMonitorClass()
     RegisterClassA(&monitorClass);
 }
 
+static HWND CreateMonitorWindow(DWORD exStyle, const ScreenBox& box)
+{
+    return CreateWindowExA(exStyle, monitorClassName, "",
+                           WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.x, box.y, box.width,
+                           box.height, hostState.mainWindow, nullptr, hostState.instance, nullptr);
+}
+
 // A monitor beyond the scene table gets a window all the same: without a record
 // it stays black, and no monitor shows the desktop.
 static void OpenMonitorWindow(const MonitorBox& monitor)
 {
-    const ScreenBox& box = monitor.box;
+    if (hostState.monitorWindowCount >= kMostMonitorWindows - 1)
+        return;
     // Never activated, by the mouse, by touch or by pen: the saver window keeps the
-    // activation, whose loss would end the run.
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, monitorClassName, "",
-                                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, box.x, box.y,
-                                  box.width, box.height, hostState.mainWindow, nullptr,
-                                  hostState.instance, nullptr);
+    // activation, whose loss would end the run. Windows 98 and ME know no such
+    // style; there MA_NOACTIVATE alone keeps a click from activating the window.
+    HWND window = CreateMonitorWindow(WS_EX_TOPMOST | WS_EX_NOACTIVATE, monitor.box);
+    if (!window)
+        window = CreateMonitorWindow(WS_EX_TOPMOST, monitor.box);
     if (!window)
         return;
     hostState.monitorWindows[hostState.monitorWindowCount++] = {window, monitor};
@@ -103,7 +111,9 @@ static const MonitorBox* FindMonitor(const FullScreenLayout& layout, const Monit
 }
 
 // A window that stays keeps its scene: a new size refits the scene's projection on
-// WM_SIZE, and its animation goes on.
+// WM_SIZE, and its animation goes on. It is fitted by where it really is: the
+// system moves the windows of a monitor that leaves the layout onto the others,
+// and that monitor may come back where it was.
 static bool KeepMonitorWindow(MonitorWindow& kept, const FullScreenLayout& layout)
 {
     const MonitorBox* monitor = FindMonitor(layout, kept.monitor);
@@ -113,7 +123,9 @@ static bool KeepMonitorWindow(MonitorWindow& kept, const FullScreenLayout& layou
         return false;
     }
     const ScreenBox& box = monitor->box;
-    if (!SameBox(box, kept.monitor.box))
+    RECT frame = {};
+    GetWindowRect(kept.window, &frame);
+    if (!SameBox(box, {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top}))
         SetWindowPos(kept.window, HWND_TOPMOST, box.x, box.y, box.width, box.height,
                      SWP_NOACTIVATE);
     kept.monitor = *monitor;

@@ -30,7 +30,7 @@ static bool ProtectionSwitchedOn(HKEY desktop)
 // By bare name, a file of that name in the current or the program's folder would
 // be found first and could answer every password prompt: the system's libraries
 // are loaded from the system folder only. One too long for a path is left out.
-static HMODULE LoadSystemLibrary(const char* name)
+HMODULE LoadSystemLibrary(const char* name)
 {
     char path[MAX_PATH];
     UINT folderLength = GetSystemDirectoryA(path, MAX_PATH);

@@ -84,6 +84,14 @@ static WindowShape FullScreenShape(ScreenBox frame)
             WS_EX_TOPMOST, frame};
 }
 
+static int ScreenColourDepth()
+{
+    HDC screen = GetDC(nullptr);
+    int depth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return depth;
+}
+
 // A full-screen saver that runs already is brought to the front instead.
 static bool ActivateRunningSaver()
 {
@@ -159,6 +167,8 @@ int RunSaverWindow(HWND parent)
     } else {
         hostState.laidOutDesk = ReadDesk();
         layout = MeasureFullScreen();
+        lstrcpynA(hostState.primaryDevice, layout.primaryDevice, sizeof hostState.primaryDevice);
+        hostState.colourDepth = ScreenColourDepth();
         shape = FullScreenShape(layout.window);
         if (ActivateRunningSaver())
             return 0;
@@ -227,6 +237,19 @@ static void ForwardToPreviewParent(HWND window, UINT message, LPARAM lParam)
         PostMessageA(parent, message, parentHandle, lParam);
 }
 
+// A dock, a lid or a remote session can give the primary monitor another card, and
+// another colour depth may want another pixel format: the saver window's context
+// may then draw nowhere. Its scene is bound to the window's life, so the run ends
+// as a key would end it, and the system starts the saver anew on the new display.
+static bool EndRunForNewAdapter(const char* primaryDevice, int colourDepth)
+{
+    if (lstrcmpA(primaryDevice, hostState.primaryDevice) == 0 &&
+        colourDepth == hostState.colourDepth)
+        return false;
+    PostMessageA(hostState.mainWindow, WM_CLOSE, 0, 0);
+    return true;
+}
+
 // The saver window takes the primary monitor's rectangle, and the others follow
 // their monitors. The system may have moved the cursor off a monitor that went
 // away; where it stands now is where the user's travel starts.
@@ -234,6 +257,8 @@ static void FitWindowsToMonitors()
 {
     hostState.laidOutDesk = ReadDesk();
     FullScreenLayout layout = MeasureFullScreen();
+    if (EndRunForNewAdapter(layout.primaryDevice, hostState.colourDepth))
+        return;
     const ScreenBox& frame = layout.window;
     SetWindowPos(hostState.mainWindow, HWND_TOPMOST, frame.x, frame.y, frame.width,
                  frame.height, SWP_NOACTIVATE);
@@ -249,6 +274,8 @@ void FollowDisplayChange()
 {
     if (hostState.displayOff) {
         hostState.layoutPending = true;
+        // Taken as known, so that a mouse move ends the run meanwhile.
+        hostState.laidOutDesk = ReadDesk();
         return;
     }
     FitWindowsToMonitors();
@@ -321,7 +348,15 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         Sleep(0);
         break;
-    case WM_DISPLAYCHANGE: case kDpiChanged:
+    case WM_DISPLAYCHANGE:
+        // The new colour depth comes with the notice.
+        if (!hostState.isPreview && !hostState.closeAccepted &&
+            !EndRunForNewAdapter(hostState.primaryDevice, static_cast<int>(wParam))) {
+            FollowDisplayChange();
+            return 0;
+        }
+        break;
+    case kDpiChanged: case kFitToMonitors:
         if (!hostState.isPreview && !hostState.closeAccepted) {
             FollowDisplayChange();
             return 0;

@@ -10,11 +10,13 @@ bool SameBox(const ScreenBox& one, const ScreenBox& other)
 
 FullScreenLayout LayOutFullScreen(ScreenBox primaryScreen, const MonitorBox* monitors, int count)
 {
-    FullScreenLayout layout = {primaryScreen, {}, 0};
+    FullScreenLayout layout = {primaryScreen, {}, {}, 0};
     // Windows 95 and NT 4 list no monitors: their one monitor is the primary screen.
     for (int i = 0; i < count; ++i)
-        if (monitors[i].primary)
+        if (monitors[i].primary) {
             layout.window = monitors[i].box;
+            lstrcpynA(layout.primaryDevice, monitors[i].device, sizeof layout.primaryDevice);
+        }
     for (int i = 0; i < count && layout.otherCount < kMostMonitorWindows - 1; ++i) {
         const ScreenBox& box = monitors[i].box;
         if (!monitors[i].primary && box.width > 0 && box.height > 0)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "bench/display_notice.h"
 #include "host/host.h"
 #include "tests/host/saver_driver.h"
 #include "tests/support/test_support.h"
@@ -220,6 +221,16 @@ TEST(TwoMonitorRun, AClickOnTheOtherMonitorEndsIt)
     EXPECT_EQ(WaitForExitPumping(process), 0u);
 }
 
+// Another colour depth may want another pixel format than the scene's.
+TEST(TwoMonitorRun, ANewColourDepthEndsIt)
+{
+    PROCESS_INFORMATION process = StartScr("/s");
+    HWND window = WaitForSaverWindow(process);
+    DWORD_PTR answer;
+    SendMessageTimeoutA(window, WM_DISPLAYCHANGE, 16, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    EXPECT_EQ(WaitForExitPumping(process), 0u);
+}
+
 // The other monitor laid out anew with xrandr to the primary one's right, so that
 // X keeps the primary one, and with it the cursor, where they are; then the change
 // is announced as Windows announces it: Wine reads the new monitors but tells no
@@ -290,6 +301,20 @@ TEST_F(DisplayChanges, TheRunGoesOnAndItsWindowsFollowTheMonitors)
     EXPECT_EQ(SaverWindows(), 2);
     ExpectGlobeInTheMiddleOf(OtherMonitor());
     ExpectGlobeInTheMiddleOf(PrimaryMonitor());
+
+    // The monitor sleeps with the display and comes back where it was; meanwhile
+    // the system has moved its window onto the primary one, as Windows does.
+    other = OtherMonitor();
+    HWND cover = WindowFromPoint({other.left + 10, 10});
+    ASSERT_TRUE(SendDisplayState(window, false));
+    ASSERT_TRUE(LayOutOtherMonitor(0, 0));
+    SetWindowPos(cover, HWND_TOPMOST, 0, 0, 640, 480, SWP_NOACTIVATE);
+    ASSERT_TRUE(LayOutOtherMonitor(800, 600));
+    ASSERT_TRUE(SendDisplayState(window, true));
+    EXPECT_TRUE(KeepsRunning(process, 1000));
+    GetWindowRect(cover, &frame);
+    EXPECT_TRUE(EqualRect(&frame, &other));
+    ExpectGlobeInTheMiddleOf(other);
     SendKey('K', false);
     EXPECT_EQ(WaitForExitPumping(process), 0u);
 }
