@@ -8,18 +8,41 @@
 // where nothing composes the desktop, and on drivers that keep one interval for the
 // whole process, the primary monitor's too.
 //
-// Each thread keeps the saver window's timer period itself. The main thread waits
-// in the primary monitor's SwapBuffers, and no tick reaches it meanwhile: ticks
-// handed on from there would hold a faster monitor to the primary one's refresh.
+// Each thread has a timer of the saver window's period, of its own: the saver
+// window's thread waits in the primary monitor's SwapBuffers and sees no tick
+// meanwhile, so ticks handed on from there would hold a faster monitor to the
+// primary one's refresh. A tick that comes while a frame is drawn is merged with
+// the next, as on the saver window, and the system's timer granularity caps every
+// monitor alike.
 //
 // While a thread runs it alone has its window's rendering context current and
 // touches its scene's drawing state; the main thread stops it before it resizes,
-// fits or releases the scene. Only Win32's own thread calls are used, which
-// Windows 95 has.
+// fits or releases the scene. Only calls that Windows 95 has are used.
 #include "scene/scene.h"
 
-#include <mmsystem.h>
 #include <stdlib.h>
+
+// The main thread's orders, read once the control event has woken the thread.
+static void FollowOrders(const SceneState& scene, UINT_PTR& timer)
+{
+    const bool drawing = scene.drawingWanted != 0;
+    if (drawing && !timer)
+        timer = SetTimer(nullptr, 0, kFramePeriod, nullptr);
+    if (!drawing && timer) {
+        KillTimer(nullptr, timer);
+        timer = 0;
+    }
+}
+
+// Takes every message waiting; true when a tick is among them.
+static bool TakeTicks()
+{
+    bool ticked = false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        ticked = ticked || message.message == WM_TIMER;
+    return ticked;
+}
 
 static DWORD WINAPI DrawFrames(LPVOID parameter)
 {
@@ -30,21 +53,23 @@ static DWORD WINAPI DrawFrames(LPVOID parameter)
     // A context this thread cannot take leaves its monitor black.
     if (!wglMakeCurrent(scene.deviceContext, scene.renderContext))
         return 1;
+    UINT_PTR timer = 0;
     for (;;) {
-        // Without using the processor while the display is off.
-        WaitForSingleObject(scene.framesWanted, INFINITE);
-        if (scene.stopWanted)
-            break;
-        const DWORD start = timeGetTime();
-        SetProjection(scene.width, scene.height);
-        DrawFrame(scene);
-        SwapBuffers(scene.deviceContext);
-        // As the timer's ticks: one frame a period at most, the next one at once
-        // when this one took longer, as after a wait for the blank.
-        const DWORD spent = timeGetTime() - start;
-        if (spent < kFramePeriod)
-            Sleep(kFramePeriod - spent);
+        // Without a timer, and so without using the processor, while the display is off.
+        DWORD woken = MsgWaitForMultipleObjects(1, &scene.control, FALSE, INFINITE, QS_TIMER);
+        if (woken == WAIT_OBJECT_0) {
+            if (scene.stopWanted)
+                break;
+            FollowOrders(scene, timer);
+        }
+        if (TakeTicks() && timer) {
+            SetProjection(scene.width, scene.height);
+            DrawFrame(scene);
+            SwapBuffers(scene.deviceContext);
+        }
     }
+    if (timer)
+        KillTimer(nullptr, timer);
     wglMakeCurrent(nullptr, nullptr);
     return 0;
 }
@@ -54,16 +79,18 @@ bool StartRenderThread(SceneState& scene, bool drawing)
     // The context must not stay current here, or the thread could not take it.
     if (wglGetCurrentContext() == scene.renderContext)
         wglMakeCurrent(nullptr, nullptr);
-    scene.stopWanted = false;
-    scene.framesWanted = CreateEventA(nullptr, TRUE, drawing, nullptr);
-    if (!scene.framesWanted)
+    scene.stopWanted = 0;
+    scene.drawingWanted = drawing;
+    // Set: the thread reads its first orders at once.
+    scene.control = CreateEventA(nullptr, FALSE, TRUE, nullptr);
+    if (!scene.control)
         return false;
     DWORD id;
     scene.renderThread = CreateThread(nullptr, 0, DrawFrames, &scene, 0, &id);
     if (scene.renderThread)
         return true;
-    CloseHandle(scene.framesWanted);
-    scene.framesWanted = nullptr;
+    CloseHandle(scene.control);
+    scene.control = nullptr;
     return false;
 }
 
@@ -71,22 +98,19 @@ void StopRenderThread(SceneState& scene)
 {
     if (!scene.renderThread)
         return;
-    // The event orders the flag before the thread reads it.
-    scene.stopWanted = true;
-    SetEvent(scene.framesWanted);
+    InterlockedExchange(&scene.stopWanted, 1);
+    SetEvent(scene.control);
     WaitForSingleObject(scene.renderThread, INFINITE);
     CloseHandle(scene.renderThread);
-    CloseHandle(scene.framesWanted);
+    CloseHandle(scene.control);
     scene.renderThread = nullptr;
-    scene.framesWanted = nullptr;
+    scene.control = nullptr;
 }
 
-void DrawOnRenderThread(const SceneState& scene, bool drawing)
+void DrawOnRenderThread(SceneState& scene, bool drawing)
 {
     if (!scene.renderThread)
         return;
-    if (drawing)
-        SetEvent(scene.framesWanted);
-    else
-        ResetEvent(scene.framesWanted);
+    InterlockedExchange(&scene.drawingWanted, drawing);
+    SetEvent(scene.control);
 }

@@ -59,8 +59,9 @@ struct SceneState {
     // A scene on another monitor than the primary one is drawn by a thread of its
     // own, which holds the record and the context while it runs.
     HANDLE renderThread;   // null: drawn on the main thread, or not at all
-    HANDLE framesWanted;   // set while the saver window's timer runs
-    bool stopWanted;       // read by the thread once framesWanted is set
+    HANDLE control;        // set when the two orders below change
+    volatile LONG drawingWanted;  // nonzero while the saver window's timer runs
+    volatile LONG stopWanted;
 };
 
 // One record per window that shows a scene: the first for the saver window on the
@@ -94,7 +95,7 @@ constexpr UINT kFramePeriod = 2;
 // scene again.
 bool StartRenderThread(SceneState& scene, bool drawing);
 void StopRenderThread(SceneState& scene);
-void DrawOnRenderThread(const SceneState& scene, bool drawing);
+void DrawOnRenderThread(SceneState& scene, bool drawing);
 
 // A pixel format of the system's own renderer that no driver accelerates.
 bool RendersInSoftware(DWORD pixelFormatFlags);

@@ -79,7 +79,7 @@ static bool TimerRuns()
 
 static void DrawOnRenderThreads(bool drawing)
 {
-    for (const SceneState& scene : sceneStates)
+    for (SceneState& scene : sceneStates)
         DrawOnRenderThread(scene, drawing);
 }
 
