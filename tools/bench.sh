@@ -5,21 +5,25 @@
 # each program's own pacing and as fast as each can go; then, on the two-monitor
 # harness (Xorg's dummy driver, root only), full-screen runs of every kind on each
 # monitor alone and on both, with a scene on every monitor and on the primary one
-# only, the saver's CPU while the display is off, and each window's frames on a
-# simulated display with vertical sync at 60 Hz (bench/swapcount.c) on one monitor
-# and on every monitor, two and, where the dummy driver gives a third output, three.
+# only, the saver's CPU while the display is off, and each window's frames and torn
+# presents on simulated displays with vertical sync (bench/swapcount.c: 60 Hz, a
+# 75 Hz monitor beside 60 Hz ones, one swap interval for the whole process) on one
+# monitor and on every monitor, two and, where the dummy driver gives a third
+# output, three.
 # Stops the harnesses it started.
 #   tools/bench.sh [--monitors | --vsync] [--against REV]
 #     --monitors     only the rows on the two-monitor harness
-#     --vsync        only the rows on the simulated 60 Hz display
+#     --vsync        only the rows on the simulated displays with vertical sync
 #     --against REV  then this working tree beside revision REV, full-screen on two
 #                    monitors with the scene on the primary one only, as REV draws
-#                    it, and on the simulated display with REV's own settings
+#                    it, and on every monitor where REV reads AllMonitors, and on
+#                    the simulated displays with REV's own settings
 #                    (may be given more than once)
 # Rows of several runs are interleaved over rounds, so that the machine's noise
 # falls on both sides, and show the median and the range of the rounds.
 # Environment: BENCH_BUILD, BENCH_FRAMES, BENCH_SECONDS (peer rows), BENCH_ROUNDS,
-# BENCH_RUN_SECONDS (monitor and revision rows).
+# BENCH_RUN_SECONDS (monitor and revision rows), BENCH_DISPLAYS (the simulated
+# displays with vertical sync, of "60 60+75 60-one-interval").
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BENCH_BUILD:-$root/build-bench}
@@ -93,8 +97,12 @@ side_saver() {
 
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 # The counter's first line is the first window's; below it, one line per window.
-swaps() { awk 'NR == 1 { print $1 + 0 }' "$1" 2>/dev/null || echo 0; }
-window_swaps() { awk '{ printf "%s%d", (NR > 1 ? " " : ""), $1 } END { print "" }' "$1" 2>/dev/null; }
+# With `all_windows` set, the frames of every window added up.
+swaps() {
+  if [ -n "${all_windows:-}" ]; then awk '{ n += $1 } END { print n + 0 }' "$1" 2>/dev/null || echo 0
+  else awk 'NR == 1 { print $1 + 0 }' "$1" 2>/dev/null || echo 0; fi
+}
+window_swaps() { awk '{ printf "%s%d/%d", (NR > 1 ? " " : ""), $1, $3 } END { print "" }' "$1" 2>/dev/null; }
 
 # counted_run SECONDS PROGRAM ARGS...: runs the program with the swap counter, lets
 # it settle, then counts presented frames and the process's CPU time (user +
@@ -371,14 +379,26 @@ display_off_row() {
     printf "| on again (first 2 s)     | %7d | %8.1f |                   |\n", 2, (n4 - n3) / 2 }'
 }
 
-# vsync_sample SCR: one full-screen run of the kind set last on the simulated display
-# at 60 Hz, as each window's presented frames per second, in the order of their
-# first frames.
+# The simulated displays of the vertical-sync rows: every monitor at 60 Hz; the
+# 800 x 600 monitor at 75 Hz beside the others' 60; and 60 Hz with one swap
+# interval for the whole process, as Mesa's WGL keeps it.
+read -ra vsync_displays <<<"${BENCH_DISPLAYS:-60 60+75 60-one-interval}"
+vsync_settings() {
+  case $1 in
+    60) echo "VSYNC_HZ=60" ;;
+    60+75) echo "VSYNC_HZ=60 VSYNC_HZ_800=75" ;;
+    60-one-interval) echo "VSYNC_HZ=60 VSYNC_PROCESS_WIDE=1" ;;
+  esac
+}
+
+# vsync_sample DISPLAY SCR: one full-screen run of the kind set last on a simulated
+# display, as each window's presented frames per second and torn presents, "fps/torn",
+# in the order of their first frames.
 vsync_sample() {
   local count="$build/bench-swaps" pid before after
   rm -f "$count"
-  VSYNC_HZ=60 SWAPCOUNT_FILE="$count" LD_PRELOAD="$build/swapcount.so" \
-    "${two_monitors[@]}" run "$build" win64 "$1" /s >/dev/null 2>&1 &
+  env $(vsync_settings "$1") SWAPCOUNT_FILE="$count" LD_PRELOAD="$build/swapcount.so" \
+    "${two_monitors[@]}" run "$build" win64 "$2" /s >/dev/null 2>&1 &
   pid=$!
   sleep "$warmup"
   before=$(window_swaps "$count")
@@ -387,14 +407,18 @@ vsync_sample() {
   kill $pid 2>/dev/null; wait $pid 2>/dev/null
   awk -v a="$before" -v b="$after" -v s="$run_seconds" 'BEGIN {
     n = split(a, x); m = split(b, y)
-    for (i = 1; i <= m; ++i) printf "%s%.1f", (i > 1 ? " " : ""), (y[i] - (i <= n ? x[i] : 0)) / s
+    for (i = 1; i <= m; ++i) {
+      split(y[i], later, "/"); split(i <= n ? x[i] : "0/0", early, "/")
+      printf "%s%.1f/%d", (i > 1 ? " " : ""), (later[1] - early[1]) / s, later[2] - early[2]
+    }
     print "" }'
 }
 
-# vsync_summary FILE: from lines "side layout kind fps...", per kind and side the
-# median frames per second of each window on each layout over the rounds (the
-# windows of a run sorted slowest first, since a run does not name them), and the
-# slowest window's median against one monitor's.
+# vsync_summary FILE: from lines "side layout display kind fps/torn...", per kind,
+# display and side the median frames per second of each window on each layout over
+# the rounds (the windows of a run sorted slowest first, since a run does not name
+# them) with the torn presents of all rounds, and the slowest window's median
+# against one monitor's.
 vsync_summary() {
   awk '
     function sort(v, n,   i, j, x) {
@@ -402,56 +426,54 @@ vsync_summary() {
     }
     function median(v, n) { return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
     # The windows medians of one layout as text; the slowest one left in slowest.
-    function cell(side, k, l,   r, w, n, v, text) {
-      if (!((side, k, l) in rounds)) return "-"
+    function cell(key, l,   r, w, n, v, text) {
+      if (!((key, l) in rounds)) return "-"
       text = ""
-      for (w = 1; w <= windows[side, k, l]; ++w) {
+      for (w = 1; w <= windows[key, l]; ++w) {
         n = 0
-        for (r = 1; r <= rounds[side, k, l]; ++r)
-          if ((side, k, l, r, w) in fps) v[++n] = fps[side, k, l, r, w]
+        for (r = 1; r <= rounds[key, l]; ++r)
+          if ((key, l, r, w) in fps) v[++n] = fps[key, l, r, w]
         sort(v, n)
         if (w == 1) slowest = median(v, n)
         text = text (w > 1 ? " " : "") sprintf("%.1f", median(v, n))
       }
-      return text
+      return text " /" torn[key, l]
     }
     {
-      key = $1 SUBSEP $3 SUBSEP $2; r = ++rounds[key]
-      n = NF - 3
-      for (i = 1; i <= n; ++i) v[i] = $(i + 3)
+      key = $4 SUBSEP $3 SUBSEP $1; r = ++rounds[key, $2]
+      n = NF - 4
+      for (i = 1; i <= n; ++i) { split($(i + 4), pair, "/"); v[i] = pair[1]; torn[key, $2] += pair[2] }
       sort(v, n)
-      for (i = 1; i <= n; ++i) fps[key, r, i] = v[i]
-      if (n > windows[key]) windows[key] = n
-      if (!seen[$1]++) side[++sides] = $1
-      if (!seenKind[$3]++) kind[++kinds] = $3
+      for (i = 1; i <= n; ++i) fps[key, $2, r, i] = v[i]
+      if (n > windows[key, $2]) windows[key, $2] = n
+      if (!seen[key]++) order[++keys] = key
     }
     END {
-      printf "| kind      | %-9s | one monitor | two monitors | three monitors   | two / one | three / one |\n", "side"
-      printf "|-----------|-----------|-------------|--------------|------------------|-----------|-------------|\n"
-      for (i = 1; i <= kinds; ++i)
-        for (j = 1; j <= sides; ++j) {
-          k = kind[i]; sd = side[j]
-          slowest = 0; one = cell(sd, k, "one"); single = slowest
-          slowest = 0; two = cell(sd, k, "two"); low2 = slowest
-          slowest = 0; three = cell(sd, k, "three"); low3 = slowest
-          printf "| %-9s | %-9s | %11s | %12s | %16s | %9s | %11s |\n", k, sd, one, two, three,
-            (single > 0 && two != "-" ? sprintf("%.2f", low2 / single) : "-"),
-            (single > 0 && three != "-" ? sprintf("%.2f", low3 / single) : "-")
-        }
+      printf "| kind      | display         | side      | one monitor | two monitors  | three monitors     | two / one | three / one |\n"
+      printf "|-----------|-----------------|-----------|-------------|---------------|--------------------|-----------|-------------|\n"
+      for (i = 1; i <= keys; ++i) {
+        key = order[i]; split(key, part, SUBSEP)
+        slowest = 0; one = cell(key, "one"); single = slowest
+        slowest = 0; two = cell(key, "two"); low2 = slowest
+        slowest = 0; three = cell(key, "three"); low3 = slowest
+        printf "| %-9s | %-15s | %-9s | %11s | %13s | %18s | %9s | %11s |\n", part[1], part[2], part[3],
+          one, two, three, (single > 0 && two != "-" ? sprintf("%.2f", low2 / single) : "-"),
+          (single > 0 && three != "-" ? sprintf("%.2f", low3 / single) : "-")
+      }
     }' "$1"
 }
 
-# vsync_rows: every kind on the simulated display at 60 Hz, on the primary monitor
-# alone and on every monitor, for this working tree and each revision given, each
-# with its own settings (a scene on every monitor where it has them).
+# vsync_rows: every kind on each simulated display, on the primary monitor alone and
+# on every monitor, for this working tree and each revision given, each with its own
+# settings (a scene on every monitor where it has them).
 vsync_rows() {
-  local samples round order layout k side sides layouts=(one two)
+  local samples round order layout k side sides display layouts=(one two)
   samples=$(mktemp)
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
   if lay_out_monitors three; then layouts+=(three); fi
-  echo "Full-screen runs (KH_Schoner.scr /s) on a display with vertical sync at 60 Hz, simulated"
-  echo "by bench/swapcount.c: each swap waits for the swap interval's boundaries of a 60 Hz grid;"
-  echo "$rounds rounds of $run_seconds s each (after $warmup s to settle), layouts ${layouts[*]}:"
+  echo "Full-screen runs (KH_Schoner.scr /s) on displays with vertical sync, simulated by"
+  echo "bench/swapcount.c: each swap waits for the swap interval's boundaries of its monitor's"
+  echo "refresh grid; $rounds rounds of $run_seconds s each (after $warmup s to settle), layouts ${layouts[*]}:"
   for round in $(seq "$rounds"); do
     order="${layouts[*]}"
     [ $((round % 2)) = 0 ] && order=$(echo "$order" | tr ' ' '\n' | tac | tr '\n' ' ')
@@ -465,10 +487,12 @@ vsync_rows() {
         "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
       for k in "${!kinds[@]}"; do
         number=${numbers[k]} saver_settings "${arts[k]}" "$two_prefix"
-        sides="tree ${revs[*]}"
-        [ $((round % 2)) = 0 ] && sides="${revs[*]} tree"
-        for side in $sides; do
-          echo "$side $layout ${kinds[k]} $(vsync_sample "$(side_saver "$side")")" >>"$samples"
+        for display in "${vsync_displays[@]}"; do
+          sides="tree ${revs[*]}"
+          [ $((round % 2)) = 0 ] && sides="${revs[*]} tree"
+          for side in $sides; do
+            echo "$side $layout $display ${kinds[k]} $(vsync_sample "$display" "$(side_saver "$side")")" >>"$samples"
+          done
         done
       done
     done
@@ -480,19 +504,23 @@ vsync_rows() {
   cat <<'NOTE'
 
 Each cell: the median over the rounds of each window's presented frames per second,
-the windows of every run sorted slowest first (one: the primary monitor alone, 640 x
-480; two: the harness's two monitors; three: a third of 640 x 480 beside them).
-two / one, three / one: the slowest window's median against one monitor's. The
-display has one grid for all monitors and no scan-out or composition of its own: a
-swap returns at the boundary its interval asks for, as a driver that blocks in
-SwapBuffers does.
+the windows of every run sorted slowest first, then after "/" the torn presents (those
+that did not wait for the blank) of all the rounds' windows (one: the primary monitor
+alone, 640 x 480; two: the harness's two monitors; three: a third of 640 x 480 beside
+them). Displays: 60, every monitor at 60 Hz; 60+75, the 800 x 600 monitor at 75 Hz;
+60-one-interval, one swap interval for the whole process. two / one, three / one: the
+slowest window's median against one monitor's. Each refresh has its own grid, all of
+one phase, and the display has no scan-out or composition of its own: a swap returns
+at the boundary its interval asks for, as a driver that blocks in SwapBuffers does.
 NOTE
 }
 
-# against_rows REV
+# against_rows REV: the scene on the primary monitor only, as every revision draws
+# it, and where REV reads the AllMonitors key, a scene on every monitor as well.
 against_rows() {
-  local rev=$1 samples round k side
+  local rev=$1 samples round k side all_monitors every=0
   samples=$(mktemp)
+  git -C "$root" grep -q AllMonitors "$rev" -- settings/ && every=1
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
   lay_out_monitors both
   echo "Full-screen runs (KH_Schoner.scr /s, its own pacing) on the two-monitor harness,"
@@ -500,10 +528,12 @@ against_rows() {
   echo "  $("${two_monitors[@]}" run "$build" win64 "$build/bench/kh_bench.exe" monitors | tr -d '\r')"
   for round in $(seq "$rounds"); do
     for k in "${!kinds[@]}"; do
-      number=${numbers[k]} all_monitors=0 saver_settings "${arts[k]}" "$two_prefix"
-      # Each kind runs on both sides back to back, first one, then the other.
-      for side in $( [ $((round % 2)) = 1 ] && echo "tree $rev" || echo "$rev tree"); do
-        echo "$side ${kinds[k]} $(full_screen_sample "$(side_saver "$side")")" >>"$samples"
+      for all_monitors in $(seq 0 $every); do
+        number=${numbers[k]} saver_settings "${arts[k]}" "$two_prefix"
+        # Each kind runs on both sides back to back, first one, then the other.
+        for side in $( [ $((round % 2)) = 1 ] && echo "tree $rev" || echo "$rev tree"); do
+          echo "$side ${kinds[k]}$( [ "$all_monitors" = 1 ] && echo -every) $(all_windows=$( [ "$all_monitors" = 1 ] && echo yes) full_screen_sample "$(side_saver "$side")")" >>"$samples"
+        done
       done
     done
   done
@@ -512,11 +542,12 @@ against_rows() {
   rm -f "$samples"
   cat <<'NOTE'
 
-tree: this working tree, with AllMonitors=0: the scene on the primary monitor and a
-black window over the other, which is what the revision draws (it ignores the key).
-CPU: user + system time of the saver's Wine process per
-presented frame; median of the rounds with their range; fps: median presented frames
-per second. difference: the tree's median against the revision's. "beyond the
+Rows without a suffix: AllMonitors=0, the scene on the primary monitor and a black
+window over the other, which every revision draws (an older one ignores the key).
+Rows "-every": AllMonitors=1, a scene on each monitor; there a frame is any window's
+presented frame, the windows' frames added up. CPU: user + system time of the saver's
+Wine process per presented frame; median of the rounds with their range; fps: median
+presented frames per second. difference: the tree's median against the revision's. "beyond the
 range?": whether the medians differ by more than either side's range; "no" means the
 difference is within the machine's noise.
 NOTE
