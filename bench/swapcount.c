@@ -144,28 +144,32 @@ static void Take(const char *name, const char *value)
     }
 }
 
+/* A line "NAME=value", of the environment or of the settings file. */
+static void TakeLine(char *line)
+{
+    char *equals = strchr(line, '=');
+    line[strcspn(line, "\r\n")] = '\0';
+    if (equals && (strncmp(line, "VSYNC_", 6) == 0 || strncmp(line, "SWAPCOUNT_FILE=", 15) == 0)) {
+        *equals = '\0';
+        Take(line, equals + 1);
+    }
+}
+
 __attribute__((constructor)) static void ReadSettings(void)
 {
-    const char *value = getenv("SWAPCOUNT_FILE");
+    extern char **environ;
     const char *settings = getenv("SWAPCOUNT_SETTINGS");
     FILE *file;
     char line[4200];
-    if (value)
-        Take("SWAPCOUNT_FILE", value);
-    if ((value = getenv("VSYNC_HZ")) != NULL)
-        Take("VSYNC_HZ", value);
-    if ((value = getenv("VSYNC_PROCESS_WIDE")) != NULL)
-        Take("VSYNC_PROCESS_WIDE", value);
+    char **variable;
+    for (variable = environ; variable && *variable; ++variable) {
+        snprintf(line, sizeof line, "%s", *variable);
+        TakeLine(line);
+    }
     if (!settings || !(file = fopen(settings, "re")))
         return;
-    while (fgets(line, sizeof line, file)) {
-        char *equals = strchr(line, '=');
-        line[strcspn(line, "\r\n")] = '\0';
-        if (equals) {
-            *equals = '\0';
-            Take(line, equals + 1);
-        }
-    }
+    while (fgets(line, sizeof line, file))
+        TakeLine(line);
     fclose(file);
 }
 
