@@ -10,6 +10,7 @@
 #define MB_OK 0u
 #define MB_ICONERROR 0x10u
 #define CCHDEVICENAME 32
+#define WM_APP 0x8000u
 typedef int BOOL;
 typedef unsigned int UINT;
 typedef unsigned long DWORD;
