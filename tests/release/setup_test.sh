@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The release's setup program, run silently under Wine in fresh 32-bit and 64-bit
-# prefixes of the build folder on the harness's display; the files, the registry,
-# control.ini and SYSTEM.INI are read back from outside. Wine gives every process of
-# a prefix one user and no shell window: desktop_shell makes one of the same user
-# (the setup's own desktop), and without it the setup finds no desktop of its user.
+# prefixes of the build folder on the harness's display; the files, the registry
+# and control.ini are read back from outside. Wine has no shell window: desktop_shell
+# makes one, of the setup's own user; without it the desktop is another user's.
 #   setup_test.sh SETUP SAVER DRIVER BUILD_DIR DRIVER_ARCH VERSION DESKTOP_SHELL
 setup=$1 saver=$2 driver=$3 build=$4 driver_arch=$5 version=$6 desktop_shell=$7
 if ! "$(dirname "$0")/../../tools/can_run_32bit.sh" || [ ! -x /usr/lib/wine/wine ]; then
@@ -24,20 +23,14 @@ none() { ! "$@"; }
 same() { [ "${1,,}" = "${2,,}" ]; }
 run() { "$WINELOADER" "$@"; }
 ends_with() { "${@:2}"; [ $? = "$1" ]; }
-# Run in place with _?=, the uninstaller's exit code is its own. NSIS reads the
-# folder up to the line's end, unquoted, so it gets its name without spaces.
+# In place with _?= (unquoted, so without spaces) its exit code is its own.
 uninstall() { run "$uninstaller" /S "_?=$(run winepath -s "${uninstaller%\\*}")"; }
 short_saver() { [[ ${1,,} =~ ^c:\\windows\\system32\\[^\\.]{1,8}\.scr$ ]] && cmp -s "$(run winepath -u "$1")" "$saver"; }
 boot_saver() { tr -d '\r' <"$windows/system.ini" | sed -n 's/^SCRNSAVE.EXE=//p'; }
 shell() {  # shell [on [FILE...]]: a shell window on the desktop, or none
-  [ -z "$shell_pid" ] || { kill "$shell_pid"; wait "$shell_pid"; }
-  shell_pid=
-  [ "${1:-}" = on ] || return 0
-  exec 3< <(exec "$WINELOADER" "$desktop_shell" "${@:2}")
-  shell_pid=$!
-  read -r -u 3 _ || { echo "the desktop's shell did not start"; exit 1; }
+  [ -z "$shell_pid" ] || { kill "$shell_pid"; wait "$shell_pid"; shell_pid=; }
+  [ "${1:-}" != on ] || { exec 3< <(exec "$WINELOADER" "$desktop_shell" "${@:2}"); shell_pid=$!; read -r -u 3 _; }
 }
-trap shell EXIT
 value() { "$WINELOADER" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
 fresh_prefix() {  # fresh_prefix win32|win64 SYSTEM_FOLDER
   echo "== a fresh $1 prefix"
@@ -49,7 +42,7 @@ fresh_prefix() {  # fresh_prefix win32|win64 SYSTEM_FOLDER
   windows=$WINEPREFIX/drive_c/windows folder="C:\\windows\\$2"
   programs="$WINEPREFIX/drive_c/Program Files/Kranichhof Bildschirmschoner"
   touch "$windows/system32/vorher.scr"
-  run reg add "$desktop" /v SCRNSAVE.EXE /d "$before" /f >/dev/null
+  "$WINELOADER" reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\system32\vorher.scr' /f >/dev/null
   shell on
 }
 install() {  # install SYSTEM_FOLDER
@@ -73,48 +66,41 @@ mkdir -p "$store" && cp "$windows/control.ini" "$store/"
 echo "== installed over the installed one"
 install system32
 check "the settings are kept" grep -q '^Art=3' "$windows/control.ini"
-echo "== the saver held open without sharing its deletion"
-shell on "$folder\\KH_Schoner.scr"
-check "the setup stops with 2" ends_with 2 run "$setup" /S
-check "the uninstaller stops, by its own exit code 2" ends_with 2 uninstall
-check "the saver is the one installed, with no other file beside it" \
-  test "$(cmp "$windows/system32/KH_Schoner.scr" "$saver" && ls "$windows/system32" | grep -ci kh_schoner)" = 1
-check "its entry is still there" run reg query "$entry"
-check "it is still chosen" same "$(value "$desktop" SCRNSAVE.EXE)" "$folder\\KH_Schoner.scr"
+shell on "$folder\\KH_Schoner.scr"  # held open without sharing its deletion
+check "the saver in use stops the setup with 2" ends_with 2 run "$setup" /S
+check "and the uninstaller, by its own exit code 2" ends_with 2 uninstall
+check "with nothing changed" same "$(ls "$windows/system32" | grep -i kh_schoner)$(value "$desktop" SCRNSAVE.EXE)" "KH_Schoner.scr$folder\\KH_Schoner.scr"
 shell on
 check "the uninstaller's own exit code is 0" ends_with 0 uninstall
 check "the saver is gone" none test -e "$windows/system32/KH_Schoner.scr"
-check "the programs list has no entry" none run reg query "$entry"
-check "the saver chosen before is back" same "$(value "$desktop" SCRNSAVE.EXE)" "$before"
+check "the programs list has no entry" none "$WINELOADER" reg query "$entry"
+check "the saver chosen before is back" same "$(value "$desktop" SCRNSAVE.EXE)" 'C:\windows\system32\vorher.scr'
 check "no settings section is left" none grep -qs 'KH_Schoner' "$windows/control.ini" "$store/control.ini"
 check "another saver's settings are kept" grep -q 'Screen Saver.Andere' "$windows/control.ini"
-echo "== run as another user than the desktop's, which has no shell window of the setup's user"
-shell
-check "the setup ends with 0" run "$setup" /S
-check "it installs the saver" cmp "$windows/system32/KH_Schoner.scr" "$saver"
-check "it chooses nothing" same "$(value "$desktop" SCRNSAVE.EXE)" "$before"
+shell  # no shell window of the setup's user: the desktop is another user's
+check "as another user, the setup installs the saver and chooses nothing" same "$(run "$setup" /S &&
+  cmp "$windows/system32/KH_Schoner.scr" "$saver" && value "$desktop" SCRNSAVE.EXE)" "$before"
 check "it remembers nothing for the user" none run reg query 'HKCU\Software\Kranichhof Bildschirmschoner'
 run reg add "$desktop" /v SCRNSAVE.EXE /d "$folder\\KH_Schoner.scr" /f >/dev/null
 check "the silent uninstaller ends with 0" run "$uninstaller" /S
 wineserver -w
-check "the saver is gone" none test -e "$windows/system32/KH_Schoner.scr"
 check "the uninstaller and its folder are gone" none test -e "$programs"
-check "the desktop's user keeps the choice" same "$(value "$desktop" SCRNSAVE.EXE)" "$folder\\KH_Schoner.scr"
-echo "== told it is Windows 98"
+check "the saver is gone, and the desktop's user keeps the choice" same "$(test -e "$windows/system32/KH_Schoner.scr" ||
+  value "$desktop" SCRNSAVE.EXE)" "$folder\\KH_Schoner.scr"
 run reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
 printf '[boot]\r\nSCRNSAVE.EXE=%s\r\n' "$before" >"$windows/system.ini"
-check "the setup ends with 0" run "$setup" /S
-check "SYSTEM.INI chooses the saver by its short path" short_saver "$(boot_saver)"
-check "the uninstaller ends with 0" ends_with 0 uninstall
-check "SYSTEM.INI chooses the saver chosen before" same "$(boot_saver)" "$before"
-echo "== told it is Windows XP, with no saver chosen"
+check "told it is Windows 98, SYSTEM.INI chooses the saver by its short path" short_saver "$(run "$setup" /S && boot_saver)"
+uninstall
+check "and the uninstaller gives back the one chosen before" same "$(boot_saver)" "$before"
 shell on
 run reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null
 run reg delete "$desktop" /v SCRNSAVE.EXE /f >/dev/null
-check "the setup ends with 0" run "$setup" /S
-check "the registry chooses the saver by its short path" short_saver "$(value "$desktop" SCRNSAVE.EXE)"
-check "the uninstaller ends with 0" ends_with 0 uninstall
-check "no saver is chosen again" none run reg query "$desktop" /v SCRNSAVE.EXE
+check "told it is XP, the registry chooses the saver by its short path" short_saver "$(run "$setup" /S && value "$desktop" SCRNSAVE.EXE)"
+uninstall
+check "none is chosen again where none was before" none run reg query "$desktop" /v SCRNSAVE.EXE
+run reg add "$desktop" /v SCRNSAVE.EXE /d 'C:\windows\system32\fort.scr' /f >/dev/null
+run "$setup" /S && uninstall
+check "none is chosen where the saver chosen before is gone" none run reg query "$desktop" /v SCRNSAVE.EXE
 fresh_prefix win64 syswow64
 install syswow64
 check "system32 holds no saver" none test -e "$windows/system32/KH_Schoner.scr"
