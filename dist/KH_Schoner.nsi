@@ -55,6 +55,8 @@ VIFileVersion "${VERSION}.0.0"
 !insertmacro MUI_PAGE_INSTFILES
 ; Ticked unless the user unticks it: the display settings open with our saver.
 !define MUI_FINISHPAGE_TITLE_3LINES
+; Room for the text that another user's desktop gets instead of the box.
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Bildschirmschoner-Einstellungen öffnen"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenDisplaySettings
@@ -79,12 +81,10 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "ProductVersion" "${VERSION}"
 installieren und entfernen dürfen ihn nur Administratoren.$\r$\n$\r$\n\
 Bitte melden Sie sich als Administrator an"
 
-!define CHOOSE_YOURSELF "Der Kranichhof Bildschirmschoner ist installiert.$\r$\n$\r$\n\
-Das Setup lief unter einem anderen Benutzer als dem, der gerade angemeldet ist. \
-Deshalb hat es den Schoner nicht ausgewählt; das können Sie selbst: Klicken Sie mit der \
-rechten Maustaste auf den Desktop und wählen Sie „Eigenschaften“ (ab Windows Vista \
-„Anpassen“, unter Windows 10 und 11 dann „Sperrbildschirm“), dann \
-„Bildschirmschoner“, und wählen Sie in der Liste „Kranichhof Bildschirmschoner“."
+!define CHOOSE_YOURSELF "Der Schoner ist installiert, aber nicht ausgewählt: Das Setup \
+lief unter einem anderen Benutzer als dem angemeldeten. So wählen Sie ihn selbst aus: \
+Rechte Maustaste auf den Desktop, „Eigenschaften“ (ab Windows Vista „Anpassen“, unter \
+Windows 10 und 11 dann „Sperrbildschirm“), „Bildschirmschoner“."
 
 Var Folder      ; where the display settings look for screen savers
 Var SaverPath   ; our saver as Windows itself would write it for the chosen one
