@@ -174,8 +174,8 @@ Function ${un}DecideDesktop
     System::Free $R1
   ${EndIf}
   ${If} $OwnDesktop = 0
-    DetailPrint "Das Setup läuft unter einem anderen Benutzer als dem angemeldeten und \
-wählt den Schoner nicht aus."
+    DetailPrint "Das Programm läuft unter einem anderen Benutzer als dem angemeldeten; \
+dessen Auswahl des Bildschirmschoners bleibt unverändert."
   ${EndIf}
 FunctionEnd
 !macroend
