@@ -8,6 +8,9 @@
 ; An ANSI installer: NSIS's Unicode installers do not run on Windows 95, 98 and ME.
 ; Every plug-in it uses (System, UserInfo) is the x86-ansi one that comes with it.
 Unicode false
+; No file dates in the setup: two builds of one revision give the same bytes, and
+; the installed saver carries the date it was installed.
+SetDateSave off
 !pragma warning error all
 SetCompressor /SOLID lzma
 
@@ -22,8 +25,13 @@ SetCompressor /SOLID lzma
 !define UNINSTALLER "Deinstallieren.exe"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KH_Schoner"
 !define SETTINGS_SECTION "Screen Saver.KH_Schoner"
-; What the chosen saver was before ours, kept in our entry of the programs list.
+; What the chosen saver was before ours: per user, as the choice itself.
+!define USER_KEY "Software\${PRODUCT}"
 !define PREVIOUS_VALUE "VorherigerSchoner"
+; The new saver is written whole under this name before it takes the old one's
+; place, which waits under the other until then.
+!define NEW_SCR "KH_Schoner.neu"
+!define OLD_SCR "KH_Schoner.alt"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -47,9 +55,12 @@ VIFileVersion "${VERSION}.0.0"
 !insertmacro MUI_PAGE_INSTFILES
 ; Ticked unless the user unticks it: the display settings open with our saver.
 !define MUI_FINISHPAGE_TITLE_3LINES
+; Room for the text that another user's desktop gets instead of the box.
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Bildschirmschoner-Einstellungen öffnen"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenDisplaySettings
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW ShowFinish
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -68,11 +79,16 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "ProductVersion" "${VERSION}"
 
 !define NO_ADMIN "Der Kranichhof Bildschirmschoner liegt im Systemordner von Windows; \
 installieren und entfernen dürfen ihn nur Administratoren.$\r$\n$\r$\n\
-Bitte melden Sie sich als Administrator an, oder klicken Sie mit der rechten Maustaste \
-auf die Datei und wählen Sie „Als Administrator ausführen“. Es wurde nichts verändert."
+Bitte melden Sie sich als Administrator an"
+
+!define CHOOSE_YOURSELF "Der Schoner ist installiert, aber nicht ausgewählt: Das Setup \
+lief unter einem anderen Benutzer als dem angemeldeten. So wählen Sie ihn selbst aus: \
+Rechte Maustaste auf den Desktop, „Eigenschaften“ (ab Windows Vista „Anpassen“, unter \
+Windows 10 und 11 dann „Sperrbildschirm“), „Bildschirmschoner“."
 
 Var Folder      ; where the display settings look for screen savers
 Var SaverPath   ; our saver as Windows itself would write it for the chosen one
+Var OwnDesktop  ; 1 where the setup runs as the user whose desktop it shows
 
 ; The system folder of 32-bit programs, where every Windows' display settings look:
 ; SYSTEM on Windows 95, 98 and ME, SYSTEM32 from NT on, SysWOW64 on 64-bit Windows.
@@ -101,6 +117,71 @@ FunctionEnd
 !insertmacro SAVER_FOLDER ""
 !insertmacro SAVER_FOLDER "un."
 
+; Whether the setup runs as the user whose desktop it shows. Elevated with another
+; administrator's password (from Vista on) or started with "Ausführen als…", it runs as
+; that administrator: the choice, HKCU and display settings it would change are not
+; the desktop's user's. It compares the user of its own process with the user of the
+; process that owns the shell's window (Explorer); where there is no shell window, or
+; its process or token cannot be read, the desktop is not its own either. Windows 95,
+; 98 and ME have one user, and an NT 4 without GetShellWindow tells nothing: there
+; the desktop counts as its own.
+!macro OWN_DESKTOP un
+; $R0: a process handle; $R1 becomes a buffer with its token's user, or 0.
+Function ${un}TokenUser
+  StrCpy $R1 0
+  System::Call 'advapi32::OpenProcessToken(p R0, i 8, *p .R2) i .R3' ; TOKEN_QUERY
+  ${If} $R3 <> 0
+    System::Alloc 256
+    Pop $R1
+    System::Call 'advapi32::GetTokenInformation(p R2, i 1, p R1, i 256, *i .R3) i .R3' ; TokenUser
+    System::Call 'kernel32::CloseHandle(p R2)'
+    ${If} $R3 = 0
+      System::Free $R1
+      StrCpy $R1 0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function ${un}DecideDesktop
+  StrCpy $OwnDesktop 1
+  ${IfNot} ${IsNT}
+    Return
+  ${EndIf}
+  System::Call 'user32::GetShellWindow() p .r0'
+  ${If} $0 == "error"
+    Return
+  ${EndIf}
+  StrCpy $OwnDesktop 0
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+  System::Call 'kernel32::OpenProcess(i 0x400, i 0, i r1) p .r2' ; PROCESS_QUERY_INFORMATION
+  ${If} $2 <> 0
+    StrCpy $R0 $2
+    Call ${un}TokenUser
+    StrCpy $3 $R1
+    System::Call 'kernel32::CloseHandle(p r2)'
+    StrCpy $R0 -1 ; the current process
+    Call ${un}TokenUser
+    ${If} $3 <> 0
+    ${AndIf} $R1 <> 0
+      System::Call '*$3(p .r4)'
+      System::Call '*$R1(p .r5)'
+      System::Call 'advapi32::EqualSid(p r4, p r5) i .r6'
+      ${If} $6 <> 0
+        StrCpy $OwnDesktop 1
+      ${EndIf}
+    ${EndIf}
+    System::Free $3
+    System::Free $R1
+  ${EndIf}
+  ${If} $OwnDesktop = 0
+    DetailPrint "Das Programm läuft unter einem anderen Benutzer als dem angemeldeten; \
+dessen Auswahl des Bildschirmschoners bleibt unverändert."
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro OWN_DESKTOP ""
+!insertmacro OWN_DESKTOP "un."
+
 ; Windows 95, 98 and ME know no administrators; from NT on only they write the
 ; system folder and the machine's programs list.
 !macro NEED_ADMIN un
@@ -109,7 +190,18 @@ Function ${un}.onInit
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "Admin"
-      MessageBox MB_OK|MB_ICONSTOP "${NO_ADMIN}" /SD IDOK
+      ; "Als Administrator ausführen" came with Vista, "Ausführen als…" with 2000;
+      ; NT 4 runs a program as another user only by logging on as that user.
+      ${If} ${AtLeastWinVista}
+        StrCpy $0 ", oder klicken Sie mit der rechten Maustaste auf die Datei und wählen \
+Sie „Als Administrator ausführen“"
+      ${ElseIf} ${AtLeastWin2000}
+        StrCpy $0 ", oder klicken Sie mit der rechten Maustaste auf die Datei (unter \
+Windows 2000 mit gedrückter Umschalttaste) und wählen Sie „Ausführen als…“"
+      ${Else}
+        StrCpy $0 ""
+      ${EndIf}
+      MessageBox MB_OK|MB_ICONSTOP "${NO_ADMIN}$0. Es wurde nichts verändert." /SD IDOK
       Abort
     ${EndIf}
   ${EndIf}
@@ -162,17 +254,13 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; The file is opened for writing, which Windows refuses while the saver runs (also
-; as the display settings' preview) or another program holds it open.
-!macro WAIT_WHILE_IN_USE message
+; Calls the function probe until it leaves the error flag clear: set, the saver's file
+; is in use, and the user may retry or cancel with nothing changed.
+!macro RETRY_WHILE_IN_USE probe message
   ${Do}
-    ${IfNot} ${FileExists} "$Folder\${SCR}"
-      ${Break}
-    ${EndIf}
     ClearErrors
-    FileOpen $0 "$Folder\${SCR}" a
+    Call ${probe}
     ${IfNot} ${Errors}
-      FileClose $0
       ${Break}
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Die Datei $Folder\${SCR} wird gerade \
@@ -184,8 +272,36 @@ Beenden Sie den Schoner, schließen Sie die Anzeigeeinstellungen und klicken Sie
   ${Loop}
 !macroend
 
+; Windows refuses to open the file for writing while the saver runs (also as the
+; display settings' preview) or another program holds it open without sharing it.
+Function OpenSaverForWriting
+  ${If} ${FileExists} "$Folder\${SCR}"
+    FileOpen $0 "$Folder\${SCR}" a
+    ${If} $0 != ""
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; Renaming, as deleting, fails where a program holds the file open without letting
+; others delete it, which the test for writing lets through.
+Function MoveSaverAside
+  ; One left by an installation that the machine's end cut short.
+  Delete "$Folder\${OLD_SCR}"
+  ${If} ${FileExists} "$Folder\${SCR}"
+    Rename "$Folder\${SCR}" "$Folder\${OLD_SCR}"
+  ${EndIf}
+FunctionEnd
+
+Function un.DeleteSaver
+  ${If} ${FileExists} "$Folder\${SCR}"
+    Delete "$Folder\${SCR}"
+  ${EndIf}
+FunctionEnd
+
 Section "-Bildschirmschoner" SaverSection
   Call SaverFolder
+  Call DecideDesktop
   ; Whatever can refuse is asked before anything changes, so that a refusal leaves
   ; the system as it was.
   ClearErrors
@@ -201,10 +317,17 @@ Bitte melden Sie sich als Administrator an und starten Sie das Setup noch einmal
   SetDetailsPrint none
   Delete $0
   SetDetailsPrint lastused
-  !insertmacro WAIT_WHILE_IN_USE "Das Setup kann sie nicht ersetzen."
+  !insertmacro RETRY_WHILE_IN_USE OpenSaverForWriting "Das Setup kann sie nicht ersetzen."
 
+  ; A write that fails (a full disk) leaves the old saver whole.
   SetOutPath $Folder
-  File "${SAVER}"
+  File "/oname=${NEW_SCR}" "${SAVER}"
+  !insertmacro RETRY_WHILE_IN_USE MoveSaverAside "Das Setup kann sie nicht ersetzen."
+  ClearErrors
+  Rename "$Folder\${NEW_SCR}" "$Folder\${SCR}"
+  IfErrors 0 +2
+    Abort "Abgebrochen, es wurde nichts verändert."
+  Delete "$Folder\${OLD_SCR}"
   Call SaverFolder
 
   SetOutPath $INSTDIR
@@ -221,23 +344,47 @@ Bitte melden Sie sich als Administrator an und starten Sie das Setup noch einmal
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   ; The saver chosen before ours is kept once; an installation over ours keeps it.
-  !insertmacro READ_CHOSEN
-  !insertmacro IS_OURS
-  ${If} $1 == 0
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "${PREVIOUS_VALUE}" $0
+  ${If} $OwnDesktop = 1
+    !insertmacro READ_CHOSEN
+    !insertmacro IS_OURS
+    ${If} $1 == 0
+      WriteRegStr HKCU "${USER_KEY}" "${PREVIOUS_VALUE}" $0
+    ${EndIf}
+    StrCpy $0 $SaverPath
+    !insertmacro WRITE_CHOSEN
   ${EndIf}
-  StrCpy $0 $SaverPath
-  !insertmacro WRITE_CHOSEN
 SectionEnd
+
+; A cancelled or failed installation puts the old saver back and leaves no new one.
+Function .onInstFailed
+  Delete "$Folder\${NEW_SCR}"
+  ${IfNot} ${FileExists} "$Folder\${SCR}"
+    Rename "$Folder\${OLD_SCR}" "$Folder\${SCR}"
+  ${EndIf}
+FunctionEnd
+
+; Another user's desktop gets no display settings, but the way to choose the saver.
+Function ShowFinish
+  ${If} $OwnDesktop = 0
+    SendMessage $mui.FinishPage.Text ${WM_SETTEXT} 0 "STR:${CHOOSE_YOURSELF}"
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
 
 ; What the context menu's "Installieren" of a .scr runs: the display settings open
 ; on the screen-saver page with the saver chosen. On 64-bit Windows the system's
-; own 64-bit rundll32 runs it, as the context menu would.
+; own 64-bit rundll32 runs it, as the context menu would. Windows 95, 98 and ME keep
+; RUNDLL32.EXE in the Windows folder.
 Function OpenDisplaySettings
   ${If} ${RunningX64}
     ${DisableX64FSRedirection}
   ${EndIf}
-  Exec '"$SYSDIR\rundll32.exe" desk.cpl,InstallScreenSaver $SaverPath'
+  StrCpy $0 $WINDIR
+  ${If} ${IsNT}
+    StrCpy $0 $SYSDIR
+  ${EndIf}
+  Exec '"$0\rundll32.exe" desk.cpl,InstallScreenSaver $SaverPath'
   ${If} ${RunningX64}
     ${EnableX64FSRedirection}
   ${EndIf}
@@ -245,17 +392,27 @@ FunctionEnd
 
 Section "Uninstall"
   Call un.SaverFolder
-  !insertmacro WAIT_WHILE_IN_USE "Die Deinstallation kann sie nicht entfernen."
-
-  ; Where ours is chosen, the one chosen before it comes back, or none.
+  Call un.DecideDesktop
+  ; Whether ours is chosen is read while its file is there to compare with.
   !insertmacro READ_CHOSEN
   !insertmacro IS_OURS
-  ${If} $1 == 1
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "${PREVIOUS_VALUE}"
-    !insertmacro WRITE_CHOSEN
+  ; The file goes first: a saver in use stops the removal with nothing changed,
+  ; instead of leaving a saver that no entry removes any more.
+  !insertmacro RETRY_WHILE_IN_USE un.DeleteSaver "Die Deinstallation kann sie nicht entfernen."
+
+  ; Where ours is chosen, the one chosen before it comes back, or none where that
+  ; one's file is gone. Another user's choice stays as it is.
+  ${If} $OwnDesktop = 1
+    ${If} $1 == 1
+      ReadRegStr $0 HKCU "${USER_KEY}" "${PREVIOUS_VALUE}"
+      ${IfNot} ${FileExists} $0
+        StrCpy $0 ""
+      ${EndIf}
+      !insertmacro WRITE_CHOSEN
+    ${EndIf}
+    DeleteRegKey HKCU "${USER_KEY}"
   ${EndIf}
 
-  Delete "$Folder\${SCR}"
   ; The saver's settings; from Vista on a saver run without administrator rights
   ; wrote them into the user's virtual store instead of the Windows folder.
   ${If} ${FileExists} "$WINDIR\control.ini"
@@ -263,6 +420,7 @@ Section "Uninstall"
     FlushINI "$WINDIR\control.ini"
   ${EndIf}
   ${If} ${AtLeastWinVista}
+  ${AndIf} $OwnDesktop = 1
     ; The store mirrors the Windows folder's path without its drive.
     StrCpy $0 $WINDIR "" 3
     StrCpy $0 "$LOCALAPPDATA\VirtualStore\$0\control.ini"
