@@ -223,7 +223,7 @@ boot() {
   for dir in "${dirs[@]}"; do
     shares+=(-fsdev "local,id=s$i,path=${dir//,/,,},security_model=none"
              -device "virtio-9p-pci,fsdev=s$i,mount_tag=kh_$i")
-    mounts+=("mkdir -p $(printf %q "$dir") && mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,cache=mmap kh_$i $(printf %q "$dir") &&")
+    mounts+=("mkdir -p $(printf %q "$dir") && mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose kh_$i $(printf %q "$dir") &&")
     i=$((i + 1))
   done
   job=$(mktemp -d /tmp/kh-machine.XXXXXX)
