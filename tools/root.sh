@@ -250,7 +250,7 @@ boot() {
   tail -f -n +1 --pid=$qemu "$job/output"
   wait $qemu || true
   if [ ! -s "$job/status" ]; then
-    echo "root.sh: the emulated PC stopped without the command's exit code; its console ends:" >&2
+    echo "root.sh: the emulated PC stopped without the command's exit code; its console:" >&2
     cat "$job/console" >&2
     exit 1
   fi
