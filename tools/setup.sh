@@ -20,10 +20,13 @@ need=(
 
 # The simulated display with vertical sync (bench/swapcount.c) is preloaded into
 # Wine by the two-monitor tests, built by the machine's own gcc; the i686 suite's
-# 32-bit Wine needs a 32-bit build, which Debian's multilib support makes.
-need+=(gcc)
-if "$(dirname "$0")/can_run_32bit.sh"; then
-  need+=(gcc-multilib)
+# 32-bit Wine needs a 32-bit build, which Debian's multilib support makes (it
+# compiles on any kernel; the i686 suite is built everywhere).
+need+=(gcc gcc-multilib)
+# Where the kernel runs no 32-bit programs, the private root is booted as an
+# emulated PC (tools/root.sh).
+if [ "${KH_ROOT_VM:-}" = 1 ] || ! "$(dirname "$0")/can_run_32bit.sh"; then
+  need+=(qemu-system-x86)
 fi
 
 # Wine's X11 driver loads these at run time and Wine only recommends them:
