@@ -216,10 +216,13 @@ static void CreateScene(HWND window)
 }
 
 // The thread lets the context go after its frame; the new size is drawn here, and
-// a new thread goes on from there.
+// a new thread goes on from there. The size its thread already draws for (the one
+// every window is told right after its creation) needs no new thread.
 static void ResizeSceneWindow(SceneState& scene, int width, int height)
 {
     const bool threaded = scene.renderThread != nullptr;
+    if (threaded && width == scene.width && height == scene.height)
+        return;
     StopRenderThread(scene);
     ResizeScene(scene, width, height);
     if (threaded && !StartRenderThread(scene, TimerRuns()))
