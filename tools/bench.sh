@@ -518,7 +518,7 @@ NOTE
 # against_rows REV: the scene on the primary monitor only, as every revision draws
 # it, and where REV reads the AllMonitors key, a scene on every monitor as well.
 against_rows() {
-  local rev=$1 samples round k side all_monitors every=0
+  local rev=$1 samples round k side all_monitors every=0 suffix all_windows
   samples=$(mktemp)
   git -C "$root" grep -q AllMonitors "$rev" -- settings/ && every=1
   "${two_monitors[@]}" start "$build" win64 >/dev/null || exit 1
@@ -529,10 +529,12 @@ against_rows() {
   for round in $(seq "$rounds"); do
     for k in "${!kinds[@]}"; do
       for all_monitors in $(seq 0 $every); do
+        suffix= all_windows=
+        [ "$all_monitors" = 1 ] && suffix=-every all_windows=yes
         number=${numbers[k]} saver_settings "${arts[k]}" "$two_prefix"
         # Each kind runs on both sides back to back, first one, then the other.
         for side in $( [ $((round % 2)) = 1 ] && echo "tree $rev" || echo "$rev tree"); do
-          echo "$side ${kinds[k]}$( [ "$all_monitors" = 1 ] && echo -every) $(all_windows=$( [ "$all_monitors" = 1 ] && echo yes) full_screen_sample "$(side_saver "$side")")" >>"$samples"
+          echo "$side ${kinds[k]}$suffix $(full_screen_sample "$(side_saver "$side")")" >>"$samples"
         done
       done
     done
