@@ -41,6 +41,7 @@ struct FullScreenLayout {
 };
 
 bool SameBox(const ScreenBox& one, const ScreenBox& other);
+ScreenBox BoxOfRect(const RECT& rect);
 
 // The monitors as a whole: a display change alters one or both.
 struct DeskShape {

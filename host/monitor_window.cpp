@@ -125,7 +125,7 @@ static bool KeepMonitorWindow(MonitorWindow& kept, const FullScreenLayout& layou
     const ScreenBox& box = monitor->box;
     RECT frame = {};
     GetWindowRect(kept.window, &frame);
-    if (!SameBox(box, {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top}))
+    if (!SameBox(box, BoxOfRect(frame)))
         SetWindowPos(kept.window, HWND_TOPMOST, box.x, box.y, box.width, box.height,
                      SWP_NOACTIVATE);
     kept.monitor = *monitor;

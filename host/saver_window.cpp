@@ -39,9 +39,8 @@ static BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list)
     MONITORINFOEXA info = {};
     info.cbSize = sizeof info;
     if (found->count < kMonitorsRead && found->getInfo(monitor, &info)) {
-        const RECT& r = info.rcMonitor;
         MonitorBox& box = found->monitors[found->count++];
-        box.box = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+        box.box = BoxOfRect(info.rcMonitor);
         box.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
         lstrcpynA(box.device, info.szDevice, sizeof box.device);
     }

@@ -8,6 +8,11 @@ bool SameBox(const ScreenBox& one, const ScreenBox& other)
            one.height == other.height;
 }
 
+ScreenBox BoxOfRect(const RECT& rect)
+{
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
 FullScreenLayout LayOutFullScreen(ScreenBox primaryScreen, const MonitorBox* monitors, int count)
 {
     FullScreenLayout layout = {primaryScreen, {}, {}, 0};

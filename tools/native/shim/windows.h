@@ -29,6 +29,7 @@ typedef struct tagTRACKMOUSEEVENT* LPTRACKMOUSEEVENT;
 typedef struct POWERBROADCAST_SETTING POWERBROADCAST_SETTING;
 typedef long (*LPTOP_LEVEL_EXCEPTION_FILTER)(void*);
 typedef struct { long x, y; } POINT;
+typedef struct { long left, top, right, bottom; } RECT;
 typedef intptr_t (*FARPROC)();
 
 int LoadStringA(HINSTANCE, UINT, char*, int);
