@@ -71,6 +71,7 @@ static IntervalExtFunction realIntervalExt;
 static IntervalMesaFunction realIntervalMesa;
 static IntervalSgiFunction realIntervalSgi;
 static CurrentDrawableFunction realCurrentDrawable;
+static QueryDrawableFunction realQueryDrawable;
 
 static const char swapControl[] = "GLX_EXT_swap_control";
 static const int kBadValue = 6;  /* GLX_BAD_VALUE */
@@ -224,20 +225,19 @@ static void Record(struct Drawable *drawable)
 /* The refresh of the drawable's monitor, told by the drawable's width. */
 static long long DrawablePeriodNs(void *display, unsigned long id)
 {
-    static QueryDrawableFunction query;
     unsigned int width = 0;
     int i;
     if (refreshCount == 0)
         return vsyncPeriodNs;
-    if (!query) {
+    if (!realQueryDrawable) {
         /* Wine loads libGL for its driver, not into the global scope; its drawables
          * are GLX windows, which only GLX can measure. */
         void *gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_NOLOAD);
         if (gl)
-            query = (QueryDrawableFunction)RealDlsym()(gl, "glXQueryDrawable");
+            realQueryDrawable = (QueryDrawableFunction)RealDlsym()(gl, "glXQueryDrawable");
     }
-    if (query)
-        query(display, id, kGlxWidth, &width);
+    if (realQueryDrawable)
+        realQueryDrawable(display, id, kGlxWidth, &width);
     for (i = 0; i < refreshCount; ++i)
         if (refreshes[i].width == width)
             return refreshes[i].periodNs;

@@ -183,6 +183,7 @@ build() {
   done
   echo "$root"
 }
+
 # Inside the new namespaces, as their first process: mount, then enter the root.
 inside() {
   local root=$1 cwd=$2; shift 2
