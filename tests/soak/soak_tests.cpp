@@ -178,12 +178,18 @@ TEST_F(Soak, MakingAndDestroyingTheWindowReleasesEverythingEachTime)
 
     // Wine's wglUseFontOutlinesA keeps about 300 KB at every call, whoever makes
     // it, and the heap grows by uneven steps around what it keeps: memory is
-    // measured over the kinds that convert no outlines.
+    // measured over the kinds that convert no outlines. Now and then the driver's
+    // allocator keeps up to some 250 KB for good, once in a process, where a leak
+    // grows with every window: a second series is measured where the first grew.
     const int measuredKinds = kKindCount - 1;
-    ProcessCounters before = ReadProcessCounters();
-    for (int round = 0; round < 3 * measuredKinds; ++round)
-        MakeDrawAndDestroy(kKinds[round % measuredKinds]);
-    EXPECT_TRUE(MemoryBounded(before, ReadProcessCounters()));
+    ::testing::AssertionResult bounded = ::testing::AssertionFailure();
+    for (int series = 0; series < 2 && !bounded; ++series) {
+        ProcessCounters before = ReadProcessCounters();
+        for (int round = 0; round < 3 * measuredKinds; ++round)
+            MakeDrawAndDestroy(kKinds[round % measuredKinds]);
+        bounded = MemoryBounded(before, ReadProcessCounters());
+    }
+    EXPECT_TRUE(bounded);
 }
 
 }  // namespace
